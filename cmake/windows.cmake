@@ -1,0 +1,10 @@
+# Settings every target of ours shares: Unicode Win32, a bare-Windows runtime
+# (C and C++ runtimes linked statically, system DLLs only) and strict warnings.
+add_library(project_options INTERFACE)
+target_compile_definitions(project_options INTERFACE
+  UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+  _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0800)
+target_compile_options(project_options INTERFACE
+  $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra>)
+target_link_options(project_options INTERFACE -static -static-libgcc -static-libstdc++)
+target_include_directories(project_options INTERFACE ${PROJECT_SOURCE_DIR})

@@ -1,0 +1,5 @@
+#include "update/check_for_updates.h"
+
+void CheckForUpdates()
+{
+}
