@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "update/version_answer.h"
+
+namespace {
+
+std::wstring Answer(const wchar_t* main, const wchar_t* minor, const wchar_t* build1, const wchar_t* build2)
+{
+    return std::wstring(L"<main>") + main + L"</main><minor>" + minor + L"</minor><build1>" + build1 +
+           L"</build1><build2>" + build2 + L"</build2><url>http://example.test/get</url>";
+}
+
+} // namespace
+
+TEST(VersionAnswer, OnlyAHigherBuild2OfTheSameLineIsNewer)
+{
+    const VersionFields builtIn = SplitVersion(kBuiltInVersion);
+    struct Case {
+        std::wstring answer;
+        UpdateStatus status;
+    } const cases[] = {
+        {Answer(L"1", L"1", L"1", L"1"), UpdateAvailable},
+        {Answer(L"1", L"1", L"1", L"0"), UpToDate},
+        {Answer(L"2", L"0", L"0", L"0"), UpToDate},
+        {Answer(L"1", L"2", L"0", L"0"), UpToDate},
+        {Answer(L"1", L"1", L"2", L"0"), UpToDate},
+        {Answer(L"1", L"1", L"0", L"9"), UpToDate},
+        {Answer(L"0", L"1", L"1", L"5"), UpToDate},
+        {Answer(L"1", L"1", L"1", L"-4"), UpToDate}, // a negative build2 is never newer
+        {Answer(L" 1", L"+1", L"1abc", L" 3abc"), UpdateAvailable},
+        {L"", UpToDate},
+        {L"no tags at all", UpToDate},
+        // Other orders and text around the tags; each found by its first occurrence.
+        {L"<build2>7</build2>x<build1>1</build1><minor>1<main>1</main>", UpdateAvailable},
+        {L"<main>1<minor>1<build1>1<build2>2<build2>0", UpdateAvailable},
+        {L"<main>1</main><minor>1</minor><build1>1</build1>", UpToDate}, // no build2 reads as 0
+        {L"<main>1</main><minor>1</minor><build2>3</build2>", UpToDate}, // build1 missing: 0 differs
+        // An answer cut short reads its last value to the end.
+        {L"<main>1<minor>1<build1>1<build2>2", UpdateAvailable},
+        // Tags are case-sensitive and not parsed as XML.
+        {L"<MAIN>1</MAIN><minor>1<build1>1<build2>2", UpToDate},
+        {L"<main >1<minor>1<build1>1<build2>2", UpToDate},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.status, CompareAnswer(c.answer, builtIn)) << testing::PrintToString(c.answer);
+}
+
+TEST(VersionAnswer, NumbersReadLikeTheStandardConversion)
+{
+    struct Case {
+        const wchar_t* text;
+        int value;
+    } const cases[] = {
+        {L"3", 3},          {L" 3abc", 3},   {L"\t\n 12", 12},   {L"", 0},
+        {L"abc", 0},        {L"-7", -7},     {L"+8", 8},         {L"- 1", 0},
+        {L"0009", 9},       {L"1.5", 1},     {L"99999999999", INT_MAX},
+        {L"-99999999999", INT_MIN},          {L"2147483647", INT_MAX},
+        {L"-2147483648", INT_MIN},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.value, ToVersionNumber(c.text)) << testing::PrintToString(std::wstring(c.text));
+}
+
+TEST(VersionAnswer, BuiltInVersionSplitsIntoItsFourFields)
+{
+    const VersionFields v = SplitVersion(kBuiltInVersion);
+    EXPECT_EQ(1, v.main);
+    EXPECT_EQ(1, v.minor);
+    EXPECT_EQ(1, v.build1);
+    EXPECT_EQ(0, v.build2);
+    const VersionFields partial = SplitVersion(L"4.x");
+    EXPECT_EQ(4, partial.main);
+    EXPECT_EQ(0, partial.minor);
+    EXPECT_EQ(0, partial.build2);
+}
+
+TEST(VersionAnswer, TagValuesRunToTheNextMarkupOrTheEnd)
+{
+    struct Case {
+        const wchar_t* answer;
+        const wchar_t* url;
+    } const cases[] = {
+        {L"<url>http://a/b?c=d&amp;e</url>", L"http://a/b?c=d&amp;e"}, // no entity decoding
+        {L"<url> http://a </url>", L" http://a "},                      // no trimming
+        {L"<url></url>", L""},
+        {L"<main>1</main>", L""},
+        {L"x<url>http://cut-short", L"http://cut-short"},
+        {L"<url>first</url><url>second</url>", L"first"},
+        {L"<url>", L""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.url, ReadDownloadUrl(c.answer)) << testing::PrintToString(std::wstring(c.answer));
+
+    bool found = true;
+    EXPECT_EQ(L"", ReadTagValue(L"<main>1", L"<url>", &found));
+    EXPECT_FALSE(found);
+    EXPECT_EQ(L"1", ReadTagValue(L"<main>1", L"<main>", &found));
+    EXPECT_TRUE(found);
+}
+
+TEST(VersionAnswer, OnlyHttpAndHttpsUrlsMayBeOpened)
+{
+    struct Case {
+        const wchar_t* url;
+        bool openable;
+    } const cases[] = {
+        {L"http://downloads.example.test/setup", true},
+        {L"https://downloads.example.test/setup", true},
+        {L"HTTPS://Downloads.Example.Test/", true},
+        {L"hTtP://x", true},
+        {L"", false},
+        {L"http://", false},
+        {L"file:///C:/Windows/System32/calc.exe", false},
+        {L"C:\\Windows\\System32\\calc.exe", false},
+        {L"\\\\attacker\\share\\setup.exe", false},
+        {L"javascript:alert(1)", false},
+        {L"mailto:a@b", false},
+        {L" http://leading.blank", false},
+        {L"http:/one.slash", false},
+        {L"ftp://x", false},
+        {L"httpx://x", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.openable, IsOpenableDownloadUrl(c.url)) << testing::PrintToString(std::wstring(c.url));
+}

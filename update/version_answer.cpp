@@ -1,0 +1,85 @@
+#include "update/version_answer.h"
+
+#include <climits>
+#include <cwctype>
+
+int ToVersionNumber(const std::wstring& text)
+{
+    size_t i = 0;
+    while (i < text.size() && std::iswspace(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == L'+' || text[i] == L'-'))
+        negative = text[i++] == L'-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
+        value = value * 10 + (text[i] - L'0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1; // keep saturating, never overflow
+    }
+    if (negative)
+        return static_cast<int>(-value);
+    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+}
+
+VersionFields SplitVersion(const std::wstring& version)
+{
+    int fields[4] = {};
+    size_t start = 0;
+    for (int& field : fields) {
+        if (start > version.size())
+            break;
+        size_t dot = version.find(L'.', start);
+        if (dot == std::wstring::npos)
+            dot = version.size();
+        field = ToVersionNumber(version.substr(start, dot - start));
+        start = dot + 1;
+    }
+    return {fields[0], fields[1], fields[2], fields[3]};
+}
+
+std::wstring ReadTagValue(const std::wstring& answer, const std::wstring& tag, bool* found)
+{
+    const size_t at = answer.find(tag);
+    if (found)
+        *found = at != std::wstring::npos;
+    if (at == std::wstring::npos)
+        return {};
+    const size_t begin = at + tag.size();
+    const size_t end = answer.find(L'<', begin); // npos: an answer cut short reads to its end
+    return answer.substr(begin, end == std::wstring::npos ? std::wstring::npos : end - begin);
+}
+
+UpdateStatus CompareAnswer(const std::wstring& answer, const VersionFields& builtIn)
+{
+    const struct {
+        const wchar_t* tag;
+        int builtIn;
+    } lineFields[] = {
+        {L"<main>", builtIn.main},
+        {L"<minor>", builtIn.minor},
+        {L"<build1>", builtIn.build1},
+    };
+    // Another version line, older or newer, is not offered.
+    for (const auto& field : lineFields)
+        if (ToVersionNumber(ReadTagValue(answer, field.tag)) != field.builtIn)
+            return UpToDate;
+    return ToVersionNumber(ReadTagValue(answer, L"<build2>")) > builtIn.build2 ? UpdateAvailable : UpToDate;
+}
+
+std::wstring ReadDownloadUrl(const std::wstring& answer)
+{
+    return ReadTagValue(answer, L"<url>");
+}
+
+bool IsOpenableDownloadUrl(const std::wstring& url)
+{
+    auto hasScheme = [&url](const wchar_t* scheme) {
+        size_t i = 0;
+        for (; scheme[i]; ++i)
+            if (i >= url.size() || std::towlower(url[i]) != scheme[i])
+                return false;
+        return url.size() > i; // something must follow "//"
+    };
+    return hasScheme(L"http://") || hasScheme(L"https://");
+}
