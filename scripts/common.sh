@@ -70,6 +70,10 @@ start_wine() {
   fi
   wineserver -p </dev/null >/dev/null 2>&1 || true
   wineboot </dev/null >/dev/null 2>&1 || true
+  # Links and download pages opened through the shell go to the recorder,
+  # which logs them in $BUILD_DIR/shell-opened.log (see tools/shell_recorder.sh).
+  wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$ROOT/tools/shell_recorder.sh" /f \
+    </dev/null >/dev/null 2>&1 || true
 }
 
 stop_all() {

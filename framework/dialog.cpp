@@ -1,0 +1,122 @@
+#include "framework/dialog.h"
+
+#include "framework/thread_state.h"
+
+namespace {
+const MessageMapEntry kDialogEntries[] = {
+    {WM_INITDIALOG, 0, 0,
+     [](CCmdTarget& t, WPARAM, LPARAM) -> LRESULT { return static_cast<CDialog&>(t).OnInitDialog(); }},
+    {WM_COMMAND, IDOK, IDOK,
+     [](CCmdTarget& t, WPARAM, LPARAM) -> LRESULT { static_cast<CDialog&>(t).OnOK(); return 0; }},
+    {WM_COMMAND, IDCANCEL, IDCANCEL,
+     [](CCmdTarget& t, WPARAM, LPARAM) -> LRESULT { static_cast<CDialog&>(t).OnCancel(); return 0; }},
+    {0, 0, 0, nullptr}};
+} // namespace
+
+const CRuntimeClass CDialog::classCDialog = {"CDialog", &CWnd::classCWnd};
+const MessageMap CDialog::s_messageMap = {&CWnd::s_messageMap, kDialogEntries};
+
+CDialog::CDialog(const DialogTemplate& dialogTemplate, CWnd* parent)
+    : m_pParentWnd(parent), m_template(dialogTemplate)
+{
+}
+
+CDialog::~CDialog()
+{
+    if (m_hWnd && ::IsWindow(m_hWnd))
+        ::DestroyWindow(m_hWnd);
+}
+
+const CRuntimeClass* CDialog::GetRuntimeClass() const
+{
+    return &classCDialog;
+}
+
+const MessageMap* CDialog::GetMessageMap() const
+{
+    return &s_messageMap;
+}
+
+BOOL CDialog::OnInitDialog()
+{
+    return TRUE;
+}
+
+void CDialog::EndDialog(int result)
+{
+    m_modalResult = result;
+    m_modalDone = true;
+    // Wakes the loop if it is waiting; it stops before retrieving this.
+    if (m_hWnd)
+        ::PostMessageW(m_hWnd, WM_NULL, 0, 0);
+}
+
+INT_PTR CDialog::DoModal()
+{
+    HWND owner = m_pParentWnd ? m_pParentWnd->GetSafeHwnd() : nullptr;
+    m_modalDone = false;
+    m_modalResult = -1;
+    HWND hwnd = ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr), m_template.Get(), owner,
+                                             &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    if (!hwnd)
+        return -1;
+
+    const bool disableOwner = owner && ::IsWindowEnabled(owner);
+    if (disableOwner)
+        ::EnableWindow(owner, FALSE);
+    if (!m_modalDone)
+        ::ShowWindow(hwnd, SW_SHOWNORMAL);
+
+    // The last message retrieved stays in the thread state: the application
+    // reports its wParam as the exit code.
+    MSG& msg = AfxGetThreadState().m_msgCur;
+    while (!m_modalDone) {
+        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+        if (got == -1)
+            break;
+        if (got == 0) {
+            // WM_QUIT belongs to whoever runs the outer loop.
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (!::IsDialogMessageW(hwnd, &msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+
+    // The owner is enabled first so that it gets the activation back.
+    if (disableOwner)
+        ::EnableWindow(owner, TRUE);
+    if (::IsWindow(hwnd))
+        ::DestroyWindow(hwnd);
+    m_hWnd = nullptr;
+    return m_modalDone ? m_modalResult : -1;
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CDialog* self;
+    if (message == WM_INITDIALOG) {
+        self = reinterpret_cast<CDialog*>(lParam);
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+        self->m_hWnd = hwnd;
+    } else {
+        self = reinterpret_cast<CDialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
+    }
+    if (!self) // messages before WM_INITDIALOG
+        return FALSE;
+
+    LRESULT result = 0;
+    const bool handled = self->DispatchMapped(message, wParam, lParam, result);
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+        self->m_hWnd = nullptr;
+    }
+    if (!handled)
+        return FALSE;
+    if (message == WM_INITDIALOG)
+        return static_cast<INT_PTR>(result);
+    ::SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
+    return TRUE;
+}

@@ -1,0 +1,40 @@
+#pragma once
+// A window object: a non-owning wrapper of an HWND with the message map of
+// its class. Derived classes decide who creates and destroys the window.
+#include <windows.h>
+
+#include "framework/cmd_target.h"
+#include "framework/cstring.h"
+#include "framework/runtime_class.h"
+
+class CWnd : public CCmdTarget {
+public:
+    CWnd() = default;
+    explicit CWnd(HWND hwnd) : m_hWnd(hwnd) {}
+    ~CWnd() override = default;
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    HWND GetSafeHwnd() const { return m_hWnd; }
+
+    virtual const CRuntimeClass* GetRuntimeClass() const;
+    const MessageMap* GetMessageMap() const override;
+
+    void SetWindowText(const wchar_t* text) { ::SetWindowTextW(m_hWnd, text); }
+    CString GetWindowText() const;
+    void GetClientRect(RECT* rect) const { ::GetClientRect(m_hWnd, rect); }
+    void GetWindowRect(RECT* rect) const { ::GetWindowRect(m_hWnd, rect); }
+    BOOL SetWindowPos(HWND insertAfter, int x, int y, int cx, int cy, UINT flags)
+    {
+        return ::SetWindowPos(m_hWnd, insertAfter, x, y, cx, cy, flags);
+    }
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
+    {
+        return ::SendMessageW(m_hWnd, message, wParam, lParam);
+    }
+
+    static const CRuntimeClass classCWnd;
+    static const MessageMap s_messageMap;
+
+    HWND m_hWnd = nullptr; // owned or not as the derived class says
+};

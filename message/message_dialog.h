@@ -1,0 +1,80 @@
+#pragma once
+// The program's message box: a modal dialog with the system icon of its
+// type, the message (wrapped, with clickable links) and a centred row of the
+// caller's buttons. It ends with any command identifier from 1 to 11.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include <boost/shared_ptr.hpp>
+
+#include "framework/button.h"
+#include "framework/cstring.h"
+#include "message/text.h"
+#include "ui/skin_dialog.h"
+#include "ui/smart_bitmap.h"
+
+namespace Message {
+
+// One button: its label (an ampersand marks the access key) and the command
+// identifier that Show returns when it is pressed.
+struct ButtonSpec {
+    CString label;
+    int id;
+};
+using ButtonSpecs = std::vector<ButtonSpec>;
+
+// Selects the icon; any other value shows none.
+enum Type : unsigned { Error = 1, Warning = 2, Information = 3, Question = 4 };
+
+// The template "IDD_EXTENDED_MESSAGE_BOX": no controls, 186 x 90 dialog
+// units, style 0x80C800C8, extended style WS_EX_TOPMOST, "MS Shell Dlg" 8 pt.
+const DialogTemplate& ExtendedMessageBoxTemplate();
+
+class Dialog : public SkinDialog {
+public:
+    Dialog(const CString& caption, const CString& text, Type type, const ButtonSpecs& buttons, CWnd* parent);
+    ~Dialog() override;
+
+    BOOL OnInitDialog() override;
+    void UpdateFont() override { ApplyFont(*this); }
+    const CRuntimeClass* GetRuntimeClass() const override;
+    const MessageMap* GetMessageMap() const override;
+
+    void OnPaint();
+    void OnMouseMove(UINT flags, POINT point);
+    void OnLButtonUp(UINT flags, POINT point);
+
+    // Appends the elements of a whole message (text with markup).
+    static void ParseMarkup(Elements& elements, const std::wstring& text);
+    // Appends a PlainText per line, with a separator between lines.
+    static void SplitAndAdd(Elements& elements, const std::wstring& text);
+    // Appends a HyperLink to `target` per line, with a separator between lines.
+    static void SplitAndAdd(Elements& elements, const std::wstring& text, const std::wstring& target);
+
+    // What the layout decided, for whoever inspects the open dialog.
+    const RECT& TextRect() const { return m_textRect; }
+    POINT IconPos() const { return m_iconPos; }
+    const Elements& GetElements() const { return m_elements; }
+
+    static const CRuntimeClass classDialog;
+    static const MessageMap s_messageMap;
+
+private:
+    void CreateButtons(CDC& dc);
+    void PositionButtons();
+    SIZE IconSize() const;
+
+    CString m_caption;
+    CString m_text;
+    SmartBitmap m_image;
+    ButtonSpecs m_buttonSpecs;
+    std::vector<boost::shared_ptr<CButton>> m_buttons;
+    RECT m_textRect = {};
+    POINT m_iconPos = {};
+    Elements m_elements;
+    TRACKMOUSEEVENT m_mouseTrack = {};
+};
+
+} // namespace Message

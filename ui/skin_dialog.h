@@ -1,0 +1,27 @@
+#pragma once
+// The base of every dialog of the program: the framework dialog with the
+// dialog font mix-in, and the placement that sizes and centres it.
+#include <windows.h>
+
+#include "framework/dialog.h"
+#include "ui/dialog_font_updater.h"
+
+// The top-left corner that centres a cx by cy window over `reference`.
+// Arithmetic shifts: an odd difference loses its half, a negative one (a
+// window larger than the reference) rounds toward negative infinity.
+POINT CenterOver(const RECT& reference, int cx, int cy);
+
+class SkinDialog : public CDialog, public DialogFontUpdater {
+public:
+    SkinDialog(const DialogTemplate& dialogTemplate, CWnd* parent);
+
+    // Gives the dialog the size and centres it over the application's main
+    // (or active) window, else the desktop, else puts it at (100, 100).
+    void ResizeAndCenter(int cx, int cy);
+
+    const CRuntimeClass* GetRuntimeClass() const override;
+    const MessageMap* GetMessageMap() const override;
+
+    static const CRuntimeClass classSkinDialog;
+    static const MessageMap s_messageMap;
+};
