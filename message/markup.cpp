@@ -108,24 +108,54 @@ void Dialog::SplitAndAdd(Elements& elements, const std::wstring& text, const std
     SplitLines(text, boost::bind<void>(BackInserter(), boost::ref(elements), _1, _2, target));
 }
 
+namespace {
+bool EndsWithLineBreak(const std::wstring& text)
+{
+    if (text.empty())
+        return false;
+    const wchar_t last = text.back();
+    return last == L'\r' || last == L'\n' || last == L'\f' || last == L'\x0085' || last == L'\x2028' ||
+           last == L'\x2029';
+}
+} // namespace
+
 void Dialog::ParseMarkup(Elements& elements, const std::wstring& text)
 {
+    // A line break that ends a piece before a link (or a link's text) is
+    // kept as a separator when more text follows; only the message's own
+    // trailing break adds nothing.
+    bool pendingBreak = false;
+    const auto add = [&](const std::wstring& piece, const std::wstring* target) {
+        const size_t before = elements.size();
+        if (pendingBreak)
+            elements.push_back(boost::make_shared<LineSeparator>());
+        if (target)
+            SplitAndAdd(elements, piece, *target);
+        else
+            SplitAndAdd(elements, piece);
+        if (elements.size() == before + (pendingBreak ? 1 : 0)) {
+            elements.resize(before); // the piece added nothing: the break stays pending
+            return;
+        }
+        pendingBreak = EndsWithLineBreak(piece);
+    };
+
     const wsregex& markup = MarkupRegex();
     std::wstring::const_iterator restBegin = text.begin();
     for (xp::wsregex_iterator it(text.begin(), text.end(), markup), end; it != end; ++it) {
         const xp::wsmatch& match = *it;
         const std::wstring rest(restBegin, match[0].first);
         if (!rest.empty())
-            SplitAndAdd(elements, rest);
+            add(rest, nullptr);
         const std::wstring linkText = match[1].str();
         const std::wstring target = match[2].str();
         if (!linkText.empty() || !target.empty())
-            SplitAndAdd(elements, linkText, target);
+            add(linkText, &target);
         restBegin = match[0].second;
     }
     const std::wstring rest(restBegin, text.end());
     if (!rest.empty())
-        SplitAndAdd(elements, rest);
+        add(rest, nullptr);
 }
 
 } // namespace Message

@@ -1,0 +1,157 @@
+#include "tests/message/dialog_driver.h"
+
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <algorithm>
+#include <thread>
+
+namespace test {
+
+namespace {
+struct ThreadSearch {
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindVisibleDialog(HWND hwnd, LPARAM lParam)
+{
+    wchar_t className[64] = {};
+    ::GetClassNameW(hwnd, className, 64);
+    if (::IsWindowVisible(hwnd) && lstrcmpW(className, L"#32770") == 0) {
+        reinterpret_cast<ThreadSearch*>(lParam)->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK CollectButton(HWND hwnd, LPARAM lParam)
+{
+    auto& info = *reinterpret_cast<DialogInfo*>(lParam);
+    wchar_t className[64] = {};
+    ::GetClassNameW(hwnd, className, 64);
+    if (lstrcmpiW(className, L"Button") != 0)
+        return TRUE;
+    wchar_t text[256] = {};
+    ::GetWindowTextW(hwnd, text, 256);
+    RECT rect = {};
+    ::GetWindowRect(hwnd, &rect);
+    ::MapWindowPoints(nullptr, info.hwnd, reinterpret_cast<POINT*>(&rect), 2);
+    info.buttons.push_back(ButtonInfo{hwnd, ::GetDlgCtrlID(hwnd), text, rect});
+    return TRUE;
+}
+
+HWND WaitForDialog(DWORD threadId, DWORD milliseconds)
+{
+    for (DWORD waited = 0; waited < milliseconds; waited += 20) {
+        ThreadSearch search;
+        ::EnumThreadWindows(threadId, FindVisibleDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.found)
+            return search.found;
+        ::Sleep(20);
+    }
+    return nullptr;
+}
+} // namespace
+
+DialogInfo ReadDialog(HWND dialog)
+{
+    DialogInfo info;
+    info.hwnd = dialog;
+    wchar_t caption[256] = {};
+    ::GetWindowTextW(dialog, caption, 256);
+    info.caption = caption;
+    ::GetClientRect(dialog, &info.client);
+    ::GetWindowRect(dialog, &info.window);
+    info.style = static_cast<DWORD>(::GetWindowLongW(dialog, GWL_STYLE));
+    info.exStyle = static_cast<DWORD>(::GetWindowLongW(dialog, GWL_EXSTYLE));
+    ::EnumChildWindows(dialog, CollectButton, reinterpret_cast<LPARAM>(&info));
+    std::sort(info.buttons.begin(), info.buttons.end(),
+              [](const ButtonInfo& a, const ButtonInfo& b) { return a.rect.left < b.rect.left; });
+    return info;
+}
+
+void Press(HWND button)
+{
+    ::SendMessageW(button, BM_CLICK, 0, 0);
+}
+
+void PostKey(HWND window, UINT virtualKey)
+{
+    ::PostMessageW(window, WM_KEYDOWN, virtualKey, 1);
+    ::PostMessageW(window, WM_KEYUP, virtualKey, 0xC0000001);
+}
+
+void PostClick(HWND dialog, POINT client)
+{
+    ::PostMessageW(dialog, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(client.x, client.y));
+    ::PostMessageW(dialog, WM_LBUTTONUP, 0, MAKELPARAM(client.x, client.y));
+}
+
+bool WaitUntilGone(HWND window, DWORD milliseconds)
+{
+    for (DWORD waited = 0; waited < milliseconds; waited += 20) {
+        if (!::IsWindow(window))
+            return true;
+        ::Sleep(20);
+    }
+    return !::IsWindow(window);
+}
+
+int RunDriven(const std::function<int()>& run, const std::function<void(HWND)>& drive, bool* leftOpen)
+{
+    const DWORD threadId = ::GetCurrentThreadId();
+    bool open = false;
+    std::thread driver([&] {
+        HWND dialog = WaitForDialog(threadId, 10000);
+        if (!dialog)
+            return;
+        drive(dialog);
+        if (!WaitUntilGone(dialog, 3000)) {
+            open = true;
+            ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        }
+    });
+    const int result = run();
+    driver.join();
+    if (leftOpen)
+        *leftOpen = open;
+    return result;
+}
+
+bool SaveWindowPng(HWND window, const std::wstring& path)
+{
+    // The client area: without a window manager nobody draws the caption.
+    RECT rect = {};
+    ::GetClientRect(window, &rect);
+    ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    ::SelectObject(memory, previous);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+
+    bool saved = false;
+    UINT count = 0;
+    UINT size = 0;
+    Gdiplus::GetImageEncodersSize(&count, &size);
+    std::vector<BYTE> buffer(size);
+    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    if (size && Gdiplus::GetImageEncoders(count, size, codecs) == Gdiplus::Ok) {
+        for (UINT i = 0; i < count; ++i) {
+            if (lstrcmpW(codecs[i].MimeType, L"image/png") != 0)
+                continue;
+            Gdiplus::Bitmap image(bitmap, nullptr);
+            saved = image.Save(path.c_str(), &codecs[i].Clsid, nullptr) == Gdiplus::Ok;
+            break;
+        }
+    }
+    ::DeleteObject(bitmap);
+    return saved;
+}
+
+} // namespace test

@@ -1,0 +1,157 @@
+// The dialog base: its font, its placement and the framework dialog under it.
+#include <gtest/gtest.h>
+
+#include "framework/thread_state.h"
+#include "ui/skin_dialog.h"
+
+namespace {
+
+TEST(CenterOver, ShiftsArithmetically)
+{
+    const struct {
+        RECT reference;
+        int cx;
+        int cy;
+        POINT expected;
+    } cases[] = {
+        {{0, 0, 100, 100}, 101, 101, {-1, -1}},
+        {{0, 0, 100, 100}, 99, 100, {0, 0}},
+        {{0, 0, 100, 100}, 60, 40, {20, 30}},
+        {{10, 20, 110, 220}, 60, 300, {30, -30}},
+    };
+    for (const auto& c : cases) {
+        const POINT at = CenterOver(c.reference, c.cx, c.cy);
+        EXPECT_EQ(c.expected.x, at.x) << "case " << (&c - cases);
+        EXPECT_EQ(c.expected.y, at.y) << "case " << (&c - cases);
+    }
+}
+
+const DialogTemplate& ProbeTemplate()
+{
+    static const DialogTemplate probe(0x80C800C8, WS_EX_TOPMOST, 0, 0, 186, 90, L"",
+                                      DialogTemplateFont{8, FW_NORMAL, FALSE, DEFAULT_CHARSET, L"MS Shell Dlg"});
+    return probe;
+}
+
+LOGFONTW FontOf(HFONT font)
+{
+    LOGFONTW logFont = {};
+    ::GetObjectW(font, sizeof(logFont), &logFont);
+    return logFont;
+}
+
+constexpr UINT kEndWith = WM_APP + 1;
+
+// Records what its fonts and placement did while it initialises, then ends
+// through a posted message that its own map handles.
+class ProbeDialog : public SkinDialog {
+public:
+    ProbeDialog() : SkinDialog(ProbeTemplate(), nullptr) {}
+    void UpdateFont() override { ApplyFont(*this); }
+
+    BOOL OnInitDialog() override
+    {
+        SkinDialog::OnInitDialog();
+        templateFont = FontOf(reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)));
+        child = ::CreateWindowExW(0, L"STATIC", L"child", WS_CHILD, 0, 0, 10, 10, m_hWnd, nullptr, nullptr, nullptr);
+        grandchild = ::CreateWindowExW(0, L"STATIC", L"grandchild", WS_CHILD, 0, 0, 5, 5, child, nullptr, nullptr, nullptr);
+
+        UpdateFont();
+        firstFont = GetFont();
+        first = FontOf(GetFont());
+        firstBold = FontOf(GetBoldFont());
+        UpdateFont();
+        second = FontOf(GetFont());
+        firstFontAlive = ::GetObjectType(firstFont) != 0;
+        childFont = reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0));
+        grandchildFont = reinterpret_cast<HFONT>(::SendMessageW(grandchild, WM_GETFONT, 0, 0));
+        late = ::CreateWindowExW(0, L"STATIC", L"late", WS_CHILD, 0, 0, 5, 5, m_hWnd, nullptr, nullptr, nullptr);
+        lateFont = reinterpret_cast<HFONT>(::SendMessageW(late, WM_GETFONT, 0, 0));
+
+        ResizeAndCenter(201, 101);
+        GetWindowRect(&placed);
+        ::PostMessageW(m_hWnd, kEndWith, 42, 0);
+        return TRUE;
+    }
+
+    const MessageMap* GetMessageMap() const override { return &s_probeMap; }
+    static const MessageMap s_probeMap;
+
+    LOGFONTW templateFont = {}, first = {}, firstBold = {}, second = {};
+    HFONT firstFont = nullptr, childFont = nullptr, grandchildFont = nullptr, lateFont = nullptr;
+    bool firstFontAlive = true;
+    HWND child = nullptr, grandchild = nullptr, late = nullptr;
+    RECT placed = {};
+};
+
+const MessageMapEntry kProbeEntries[] = {
+    {kEndWith, 0, 0,
+     [](CCmdTarget& t, WPARAM wParam, LPARAM) -> LRESULT {
+         static_cast<ProbeDialog&>(t).EndDialog(static_cast<int>(wParam));
+         return 0;
+     }},
+    {0, 0, 0, nullptr}};
+const MessageMap ProbeDialog::s_probeMap = {&SkinDialog::s_messageMap, kProbeEntries};
+
+TEST(SkinDialog, GivesTheDialogTahomaAtTheTemplatesHeightAndCentresIt)
+{
+    ProbeDialog dialog;
+    EXPECT_EQ(nullptr, dialog.GetFont()); // nothing is made before the window exists
+    EXPECT_EQ(42, dialog.DoModal());
+
+    EXPECT_STREQ(L"Tahoma", dialog.first.lfFaceName);
+    EXPECT_EQ(dialog.templateFont.lfHeight, dialog.first.lfHeight);
+    EXPECT_NE(0, dialog.first.lfHeight);
+    EXPECT_EQ(FW_NORMAL, dialog.first.lfWeight);
+    EXPECT_STREQ(L"Tahoma", dialog.firstBold.lfFaceName);
+    EXPECT_EQ(dialog.first.lfHeight, dialog.firstBold.lfHeight);
+    EXPECT_EQ(FW_BOLD, dialog.firstBold.lfWeight);
+
+    // A second run reads the font the first one set, and replaces it.
+    EXPECT_STREQ(L"Tahoma", dialog.second.lfFaceName);
+    EXPECT_EQ(dialog.first.lfHeight, dialog.second.lfHeight);
+    EXPECT_EQ(dialog.first.lfWeight, dialog.second.lfWeight);
+    EXPECT_FALSE(dialog.firstFontAlive);
+
+    // Direct children get the font; their children and later ones do not.
+    EXPECT_EQ(dialog.GetFont(), dialog.childFont);
+    EXPECT_NE(dialog.GetFont(), dialog.grandchildFont);
+    EXPECT_NE(dialog.GetFont(), dialog.lateFont);
+
+    // With no application object, over the desktop.
+    RECT desktop = {};
+    ::GetWindowRect(::GetDesktopWindow(), &desktop);
+    EXPECT_EQ(201, dialog.placed.right - dialog.placed.left);
+    EXPECT_EQ(101, dialog.placed.bottom - dialog.placed.top);
+    EXPECT_EQ(CenterOver(desktop, 201, 101).x, dialog.placed.left);
+    EXPECT_EQ(CenterOver(desktop, 201, 101).y, dialog.placed.top);
+
+    // The modal loop left the message that ended it in the thread state.
+    EXPECT_EQ(kEndWith, AfxGetThreadState().m_msgCur.message);
+    EXPECT_EQ(42u, AfxGetThreadState().m_msgCur.wParam);
+
+    // The fonts outlive the window, until the dialog object goes.
+    EXPECT_EQ(nullptr, dialog.GetSafeHwnd());
+    EXPECT_NE(0, ::GetObjectType(dialog.GetFont()));
+    EXPECT_STREQ("SkinDialog", dialog.GetRuntimeClass()->m_lpszClassName);
+}
+
+TEST(SkinDialog, ADialogThatEndsWhileInitialisingNeverRunsItsLoop)
+{
+    class Quick : public SkinDialog {
+    public:
+        Quick() : SkinDialog(ProbeTemplate(), nullptr) {}
+        void UpdateFont() override { ApplyFont(*this); }
+        BOOL OnInitDialog() override
+        {
+            EndDialog(7);
+            return TRUE;
+        }
+    } quick;
+    AfxGetThreadState().m_msgCur = MSG{};
+    EXPECT_EQ(7, quick.DoModal());
+    EXPECT_EQ(0u, AfxGetThreadState().m_msgCur.message);
+    EXPECT_EQ(nullptr, quick.GetFont());
+}
+
+} // namespace
