@@ -47,7 +47,7 @@ void LineSeparator::Layout(const TextMeasurer& dc, SIZE& extent, POINT& pen, int
     extent.cy += h;
 }
 
-void PlainText::Word::AddPart(const std::wstring& text, SIZE size, SIZE& extent, POINT& pen, int)
+void PlainText::Word::AddPart(const std::wstring& text, SIZE size, SIZE& extent, POINT& pen)
 {
     const RECT rect = {pen.x, pen.y, pen.x + size.cx, pen.y + size.cy};
     m_parts.push_back(boost::make_shared<WordPart>(text, rect));
@@ -68,14 +68,14 @@ void PlainText::Word::Layout(const TextMeasurer& dc, SIZE& extent, POINT& pen, i
     const wchar_t* const end = begin + m_text.size();
     const SIZE whole = dc.Measure(begin, static_cast<int>(m_text.size()));
     if (pen.x + whole.cx <= maxWidth) {
-        AddPart(m_text, whole, extent, pen, maxWidth);
+        AddPart(m_text, whole, extent, pen);
         return;
     }
     if (whole.cx <= maxWidth) {
         pen.y += whole.cy;
         extent.cy += whole.cy;
         pen.x = 0;
-        AddPart(m_text, whole, extent, pen, maxWidth);
+        AddPart(m_text, whole, extent, pen);
         return;
     }
 
@@ -89,7 +89,7 @@ void PlainText::Word::Layout(const TextMeasurer& dc, SIZE& extent, POINT& pen, i
         SIZE size = dc.Measure(first, static_cast<int>(stop - first));
         if (stop == first)
             size.cy = whole.cy; // an empty part still breaks the line by a line's height
-        AddPart(std::wstring(first, stop), size, extent, pen, maxWidth);
+        AddPart(std::wstring(first, stop), size, extent, pen);
         pen.y += size.cy;
         pen.x = 0;
         extent.cy += size.cy;

@@ -83,7 +83,7 @@ public:
         std::wstring m_text;
 
     private:
-        void AddPart(const std::wstring& text, SIZE size, SIZE& extent, POINT& pen, int maxWidth);
+        void AddPart(const std::wstring& text, SIZE size, SIZE& extent, POINT& pen);
     };
 
     explicit PlainText(const std::wstring& text) : m_text(text) {}

@@ -102,6 +102,9 @@ bool SmartBitmap::LoadFromMemory(const void* data, UINT32 size)
 
 bool SmartBitmap::SetIcon(HICON icon)
 {
+    // Meant to be called once; a second icon must not leak the first.
+    if (m_icon && m_icon != icon)
+        ::DestroyIcon(m_icon);
     m_icon = icon;
     if (icon)
         m_bitmap.reset(Gdiplus::Bitmap::FromHICON(icon));

@@ -154,4 +154,22 @@ TEST(SkinDialog, ADialogThatEndsWhileInitialisingNeverRunsItsLoop)
     EXPECT_EQ(nullptr, quick.GetFont());
 }
 
+TEST(SkinDialog, AQuitMessageEndsTheLoopAndIsPassedOn)
+{
+    class Quitting : public SkinDialog {
+    public:
+        Quitting() : SkinDialog(ProbeTemplate(), nullptr) {}
+        void UpdateFont() override { ApplyFont(*this); }
+        BOOL OnInitDialog() override
+        {
+            ::PostQuitMessage(3);
+            return TRUE;
+        }
+    } quitting;
+    EXPECT_EQ(-1, quitting.DoModal());
+    MSG quit = {};
+    ASSERT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(3u, quit.wParam);
+}
+
 } // namespace
