@@ -1,0 +1,171 @@
+#include "soap/fault.h"
+
+#include "soap/descriptor.h"
+
+#include <cwchar>
+#include <cwctype>
+#include <new>
+
+namespace {
+
+constexpr ULONG kTextTaken = 0x80;
+constexpr ULONG kSkipped = 256;
+
+struct FaultElement {
+    const wchar_t* m_name;
+    int m_length;
+    ULONG m_value;
+};
+// "Header" shares the value of "Body": a fault has no Header before its Body.
+constexpr FaultElement kElements[] = {
+    {L"Envelope", 8, 1}, {L"Body", 4, 2}, {L"Header", 6, 2}, {L"Fault", 5, 4},
+    {L"faultcode", 9, 8}, {L"faultstring", 11, 16}, {L"faultactor", 10, 32}, {L"detail", 6, 64},
+};
+
+struct FaultCode {
+    const wchar_t* m_name;
+    int m_length;
+    int m_code;
+};
+constexpr FaultCode kCodes[] = {
+    {L"VersionMismatch", 15, 100}, {L"MustUnderstand", 14, 200}, {L"Client", 6, 300}, {L"Server", 6, 400},
+};
+
+bool Equal(const wchar_t* a, int lengthA, const wchar_t* b, int lengthB)
+{
+    return lengthA == lengthB && (lengthA == 0 || std::wmemcmp(a, b, static_cast<size_t>(lengthA)) == 0);
+}
+
+bool IsEnvelopeNamespace(const wchar_t* uri, int length)
+{
+    return Equal(uri, length, kSoapEnvelopeNamespace, kSoapEnvelopeNamespaceLength);
+}
+
+// Stores `text` in an empty field; a second non-empty value is an error.
+HRESULT StoreOnce(std::wstring& field, const wchar_t* text, int length)
+{
+    if (!field.empty())
+        return E_FAIL;
+    field.assign(text, static_cast<size_t>(length));
+    return S_OK;
+}
+
+} // namespace
+
+void FaultRecord::Clear()
+{
+    m_code = 0;
+    m_faultCodeText.clear();
+    m_faultString.clear();
+    m_faultActor.clear();
+    m_detail.clear();
+}
+
+HRESULT FaultRecord::ReadFault(IStream* stream, ISAXXMLReader* reader)
+{
+    soap::ComPtr<ISAXXMLReader> used(reader);
+    if (!used && FAILED(soap::CreateSaxReader(used.ReleaseAndGetAddress())))
+        return E_FAIL;
+    Clear();
+    if (!stream)
+        return E_FAIL;
+    CSoapFaultParser parser(this, used.Get());
+    HRESULT hr = used->putContentHandler(&parser);
+    if (SUCCEEDED(hr)) {
+        VARIANT input;
+        ::VariantInit(&input);
+        input.vt = VT_UNKNOWN;
+        input.punkVal = stream;
+        stream->AddRef();
+        hr = used->parse(input);
+        ::VariantClear(&input);
+    }
+    used->putContentHandler(nullptr);
+    return FAILED(hr) ? hr : S_OK;
+}
+
+CSoapFaultParser::CSoapFaultParser(FaultRecord* record, ISAXXMLReader* reader) : m_record(record)
+{
+    m_reader.Assign(reader);
+}
+
+HRESULT CSoapFaultParser::startPrefixMapping(const wchar_t* prefix, int prefixLength, const wchar_t* uri,
+                                             int uriLength)
+{
+    if (!IsEnvelopeNamespace(uri, uriLength))
+        return S_OK;
+    try {
+        m_prefix.assign(prefix ? prefix : L"", static_cast<size_t>(prefixLength));
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    m_hasPrefix = true;
+    return S_OK;
+}
+
+HRESULT CSoapFaultParser::startElement(const wchar_t* uri, int uriLength, const wchar_t* localName, int localLength,
+                                       const wchar_t*, int, ISAXAttributes*)
+{
+    m_state &= ~kTextTaken;
+    for (const FaultElement& element : kElements) {
+        if (!Equal(localName, localLength, element.m_name, element.m_length))
+            continue;
+        if (element.m_value <= 4) {
+            if (element.m_value <= m_state || !IsEnvelopeNamespace(uri, uriLength))
+                return E_FAIL;
+            m_state = element.m_value;
+            return S_OK;
+        }
+        m_state = element.m_value;
+        m_stringBuilder.Collect(this, m_reader.Get());
+        return S_OK;
+    }
+    if (m_state <= 4)
+        return E_FAIL;
+    m_state = kSkipped;
+    m_skipHandler.SkipElement(this, m_reader.Get());
+    return S_OK;
+}
+
+HRESULT CSoapFaultParser::characters(const wchar_t* text, int length)
+{
+    if (m_state & kTextTaken)
+        return S_OK;
+    HRESULT hr;
+    try {
+        switch (m_state) {
+        case 8: hr = m_record->m_code == 0 ? ReadFaultCode(text, length) : E_FAIL; break;
+        case 16: hr = StoreOnce(m_record->m_faultString, text, length); break;
+        case 32: hr = StoreOnce(m_record->m_faultActor, text, length); break;
+        case 64: hr = StoreOnce(m_record->m_detail, text, length); break;
+        case 1: case 2: case 4: case kSkipped: return S_OK;
+        default: hr = E_FAIL; break;
+        }
+    } catch (const std::bad_alloc&) {
+        hr = E_OUTOFMEMORY;
+    }
+    m_state |= kTextTaken;
+    return hr;
+}
+
+HRESULT CSoapFaultParser::ReadFaultCode(const wchar_t* text, int length)
+{
+    if (!m_hasPrefix)
+        return E_INVALIDARG;
+    int start = 0;
+    while (start < length && std::iswspace(text[start]))
+        ++start;
+    int colon = start;
+    while (colon < length && text[colon] != L':')
+        ++colon;
+    if (colon == length || !Equal(text + start, colon - start, m_prefix.data(), static_cast<int>(m_prefix.size())))
+        return E_FAIL;
+    const wchar_t* rest = text + colon + 1;
+    const int restLength = length - colon - 1;
+    for (const FaultCode& code : kCodes)
+        if (Equal(rest, restLength, code.m_name, code.m_length))
+            m_record->m_code = code.m_code;
+    if (m_record->m_faultString.empty())
+        m_record->m_faultCodeText.assign(rest, static_cast<size_t>(restLength));
+    return S_OK;
+}

@@ -1,0 +1,17 @@
+#pragma once
+// The platform's MSXML SAX2 reader, created in process through COM.
+#include <ole2.h>
+#include <msxml2.h>
+
+namespace soap {
+
+// The import libraries declare these identifiers but do not define them.
+extern const CLSID kClsidSaxXmlReader;    // SAXXMLReader
+extern const IID kIidSaxXmlReader;        // ISAXXMLReader
+extern const IID kIidSaxContentHandler;   // ISAXContentHandler
+
+// Creates a reader with its default features (namespace processing on).
+// COM must be initialised on the calling thread.
+HRESULT CreateSaxReader(ISAXXMLReader** reader);
+
+} // namespace soap

@@ -1,0 +1,61 @@
+#include "soap/streams.h"
+
+#include <cstring>
+#include <new>
+
+HRESULT CWriteStreamOnCString::Write(const char* bytes, int length, DWORD* written)
+{
+    if (!bytes)
+        return E_FAIL;
+    const size_t count = length < 0 ? std::strlen(bytes) : static_cast<size_t>(length);
+    try {
+        m_data.append(bytes, count);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    if (written)
+        *written = static_cast<DWORD>(count);
+    return S_OK;
+}
+
+void CReadStreamOnInet::Attach(HINTERNET request, const CCallDeadline* deadline)
+{
+    m_request = request;
+    m_deadline = deadline;
+}
+
+HRESULT CReadStreamOnInet::QueryInterface(REFIID iid, void** object)
+{
+    if (!object)
+        return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ISequentialStream) || IsEqualIID(iid, IID_IStream)) {
+        *object = static_cast<IStream*>(this);
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+HRESULT CReadStreamOnInet::Read(void* buffer, ULONG size, ULONG* read)
+{
+    ULONG dummy = 0;
+    if (!read)
+        read = &dummy;
+    *read = 0;
+    if (!m_request || (m_deadline && m_deadline->Expired()))
+        return E_FAIL;
+    // Ask only for what has arrived: a read of more waits until its buffer is
+    // full, and a server that trickles would hold it past the deadline.
+    DWORD available = 0;
+    if (!::InternetQueryDataAvailable(m_request, &available, 0, 0))
+        return E_FAIL;
+    if (available == 0)
+        return S_OK; // end of the body
+    if (m_deadline && m_deadline->Expired())
+        return E_FAIL;
+    DWORD count = 0;
+    if (!::InternetReadFile(m_request, buffer, available < size ? available : size, &count))
+        return E_FAIL;
+    *read = count;
+    return S_OK;
+}

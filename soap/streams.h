@@ -1,0 +1,50 @@
+#pragma once
+// The request body as bytes in memory, and the response body as a COM stream
+// read straight from WinINet.
+#include "soap/call_deadline.h"
+#include "soap/write_stream.h"
+
+#include <objidl.h>
+
+#include <string>
+
+class CWriteStreamOnCString : public IWriteStream {
+public:
+    HRESULT Write(const char* bytes, int length, DWORD* written) override;
+    HRESULT Flush() override { return S_OK; }
+
+    void Empty() { m_data.clear(); }
+    const std::string& Data() const { return m_data; }
+
+private:
+    std::string m_data;
+};
+
+// Lives inside the client: AddRef and Release count nothing.
+class CReadStreamOnInet : public IStream {
+public:
+    // The request handle to read from (not owned), and the call's deadline,
+    // after which every read fails.
+    void Attach(HINTERNET request, const CCallDeadline* deadline);
+    void Detach() { m_request = nullptr; }
+
+    HRESULT WINAPI QueryInterface(REFIID iid, void** object) override;
+    ULONG WINAPI AddRef() override { return 1; }
+    ULONG WINAPI Release() override { return 1; }
+
+    HRESULT WINAPI Read(void* buffer, ULONG size, ULONG* read) override;
+    HRESULT WINAPI Write(const void*, ULONG, ULONG*) override { return E_NOTIMPL; }
+    HRESULT WINAPI Seek(LARGE_INTEGER, DWORD, ULARGE_INTEGER*) override { return E_NOTIMPL; }
+    HRESULT WINAPI SetSize(ULARGE_INTEGER) override { return E_NOTIMPL; }
+    HRESULT WINAPI CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*, ULARGE_INTEGER*) override { return E_NOTIMPL; }
+    HRESULT WINAPI Commit(DWORD) override { return E_NOTIMPL; }
+    HRESULT WINAPI Revert() override { return E_NOTIMPL; }
+    HRESULT WINAPI LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
+    HRESULT WINAPI UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
+    HRESULT WINAPI Stat(STATSTG*, DWORD) override { return E_NOTIMPL; }
+    HRESULT WINAPI Clone(IStream**) override { return E_NOTIMPL; }
+
+private:
+    HINTERNET m_request = nullptr;              // not owned
+    const CCallDeadline* m_deadline = nullptr;  // not owned
+};

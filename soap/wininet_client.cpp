@@ -1,0 +1,176 @@
+#include "soap/wininet_client.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+void SetTimeouts(HINTERNET handle, DWORD milliseconds)
+{
+    for (const DWORD option :
+         {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT}) {
+        DWORD value = milliseconds;
+        ::InternetSetOptionW(handle, option, &value, sizeof value);
+    }
+}
+
+} // namespace
+
+CSoapWininetClient::CSoapWininetClient(const wchar_t* url)
+{
+    m_url.Clear();
+    m_url.m_scheme = L"http";
+    m_url.m_schemeIndex = UrlScheme::kHttp;
+    m_url.m_port = INTERNET_DEFAULT_HTTP_PORT;
+    std::wstring escaped;
+    UrlParts parts;
+    if (url && EscapeUrl(url, escaped) && Split(escaped, parts)) {
+        m_url = parts;
+        try {
+            m_objectName = m_url.m_path + m_url.m_extraInfo;
+        } catch (const std::bad_alloc&) {
+        }
+    } else {
+        m_url.Clear();
+    }
+}
+
+CSoapWininetClient::~CSoapWininetClient()
+{
+    PrepareCall();
+    CloseHandles();
+}
+
+HRESULT CSoapWininetClient::AcquireReader(ISAXXMLReader** reader)
+{
+    if (!reader)
+        return E_POINTER;
+    return soap::CreateSaxReader(reader);
+}
+
+HRESULT CSoapWininetClient::OpenConnection()
+{
+    if (m_connection)
+        return S_OK;
+    m_internet = ::InternetOpenW(L"VCSoapClient", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    if (m_internet) {
+        if (m_timeout != 0)
+            SetTimeouts(m_internet, m_timeout);
+        m_connection = ::InternetConnectW(m_internet, m_url.m_host.c_str(), m_url.m_port, nullptr, nullptr,
+                                          INTERNET_SERVICE_HTTP, 0, 0);
+    }
+    if (!m_internet || !m_connection) {
+        CloseHandles();
+        return E_FAIL;
+    }
+    return S_OK;
+}
+
+HRESULT CSoapWininetClient::PostRequest(const wchar_t* actionLine)
+{
+    if (FAILED(OpenConnection())) {
+        m_clientError = ClientError::ConnectFailed;
+        return E_FAIL;
+    }
+    std::wstring headers;
+    try {
+        headers = actionLine ? actionLine : L"";
+        headers += L"Content-Type: text/xml; charset=utf-8\r\n";
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+
+    CloseRequest();
+    const wchar_t* acceptTypes[] = {L"text/*", nullptr};
+    DWORD flags = INTERNET_FLAG_NO_UI | INTERNET_FLAG_KEEP_CONNECTION;
+    if (m_url.m_schemeIndex == UrlScheme::kHttps)
+        flags |= INTERNET_FLAG_SECURE;
+    m_request = ::HttpOpenRequestW(m_connection, L"POST", m_objectName.c_str(), L"HTTP/1.0", nullptr, acceptTypes,
+                                   flags, 0);
+    if (!m_request) {
+        m_clientError = ClientError::SendFailed;
+        return E_FAIL;
+    }
+    // Wine does not hand the internet handle's time-outs on to its requests.
+    if (m_timeout != 0)
+        SetTimeouts(m_request, m_timeout);
+    if (m_totalLimit != 0)
+        m_deadline.Arm(m_request, m_totalLimit);
+
+    const std::string& body = m_requestStream.Data();
+    if (!::HttpSendRequestW(m_request, headers.c_str(), static_cast<DWORD>(headers.size()),
+                            const_cast<char*>(body.data()), static_cast<DWORD>(body.size())))
+        return E_FAIL;
+
+    m_responseStream.Attach(m_request, &m_deadline);
+    m_statusCode = QueryStatusCode();
+    if (m_statusCode != 500)
+        return S_OK;
+
+    m_clientError = ClientError::FaultReturned;
+    soap::ComPtr<ISAXXMLReader> reader;
+    if (SUCCEEDED(AcquireReader(reader.ReleaseAndGetAddress()))) {
+        IStream* stream = nullptr;
+        if (FAILED(ResponseStream(&stream)) || FAILED(m_fault.ReadFault(stream, reader.Get())))
+            m_clientError = ClientError::FaultUnreadable;
+    }
+    return E_FAIL;
+}
+
+int CSoapWininetClient::QueryStatusCode()
+{
+    wchar_t status[128] = {};
+    DWORD length = 255;
+    if (!::HttpQueryInfoW(m_request, HTTP_QUERY_STATUS_CODE, status, &length, nullptr))
+        return 0;
+    return _wtoi(status);
+}
+
+HRESULT CSoapWininetClient::ResponseStream(IStream** stream)
+{
+    if (!stream)
+        return E_POINTER;
+    *stream = &m_responseStream;
+    return S_OK;
+}
+
+void CSoapWininetClient::PrepareCall()
+{
+    m_requestStream.Empty();
+    CloseRequest();
+    m_fault.Clear();
+    m_clientError = ClientError::None;
+    m_statusCode = 0;
+}
+
+void CSoapWininetClient::FinishCall()
+{
+    if (m_deadline.Disarm() && m_request) {
+        // The deadline closed the handle; it must not be closed again.
+        m_request = nullptr;
+        m_responseStream.Detach();
+    }
+}
+
+void CSoapWininetClient::CloseRequest()
+{
+    FinishCall();
+    if (m_request) {
+        ::InternetCloseHandle(m_request);
+        m_request = nullptr;
+    }
+    m_responseStream.Detach();
+}
+
+void CSoapWininetClient::CloseHandles()
+{
+    CloseRequest();
+    if (m_connection) {
+        ::InternetCloseHandle(m_connection);
+        m_connection = nullptr;
+    }
+    if (m_internet) {
+        ::InternetCloseHandle(m_internet);
+        m_internet = nullptr;
+    }
+}

@@ -1,0 +1,28 @@
+# The ctest fixture "update_service": a setup test starts the service in the
+# background on UPDATE_TEST_SERVICE_PORT and waits until it answers, a
+# cleanup test stops it. A test that needs it calls
+#   require_update_service(<test name>)
+# which also hands it the port as UPDATE_TEST_SERVICE_PORT.
+include_guard(GLOBAL)
+
+find_program(PYTHON3_PROGRAM NAMES python3 REQUIRED)
+set(UPDATE_SERVICE_PIDFILE ${CMAKE_BINARY_DIR}/update_service.pid)
+
+add_test(NAME update_service_start
+  COMMAND ${PYTHON3_PROGRAM} ${UPDATE_SERVICE_SCRIPT} start --port ${UPDATE_TEST_SERVICE_PORT}
+          --pidfile ${UPDATE_SERVICE_PIDFILE} --log ${CMAKE_BINARY_DIR}/update_service.log)
+set_tests_properties(update_service_start PROPERTIES FIXTURES_SETUP update_service TIMEOUT 30)
+add_test(NAME update_service_stop
+  COMMAND ${PYTHON3_PROGRAM} ${UPDATE_SERVICE_SCRIPT} stop --port ${UPDATE_TEST_SERVICE_PORT}
+          --pidfile ${UPDATE_SERVICE_PIDFILE})
+set_tests_properties(update_service_stop PROPERTIES FIXTURES_CLEANUP update_service TIMEOUT 30)
+
+# The control client in test_support talks Winsock.
+target_link_libraries(test_support PUBLIC ws2_32)
+
+function(require_update_service test)
+  set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED update_service)
+  set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "UPDATE_TEST_SERVICE_PORT=${UPDATE_TEST_SERVICE_PORT}")
+  # Scripted answers are consumed in order: one such test at a time.
+  set_property(TEST ${test} APPEND PROPERTY RESOURCE_LOCK update_service)
+endfunction()

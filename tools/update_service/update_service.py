@@ -1,0 +1,419 @@
+#!/usr/bin/env python3
+"""The update service for tests and the demo: a SOAP 1.1 HTTP server on
+loopback that answers GetVersionInfo the way an .asmx web service does, is
+scripted per request through a control endpoint, and records every request.
+
+    update_service.py serve --port 18733 [--version 1.1.1.1 --url URL | --answer TEXT]
+    update_service.py start --port 18733 [--log FILE] [serve options]   # in the background
+    update_service.py stop --port 18733
+
+README.md in this folder describes the control API.
+"""
+import argparse
+import base64
+import json
+import os
+import socket
+import socketserver
+import subprocess
+import sys
+import threading
+import time
+import urllib.request
+from xml.sax.saxutils import escape
+
+SOAP_ENV = "http://schemas.xmlsoap.org/soap/envelope/"
+XSI = "http://www.w3.org/2001/XMLSchema-instance"
+XSD = "http://www.w3.org/2001/XMLSchema"
+ENDPOINT = "/Service.asmx"
+REASONS = {200: "OK", 400: "Bad Request", 404: "Not Found", 405: "Method Not Allowed",
+           500: "Internal Server Error", 503: "Service Unavailable"}
+
+
+def version_text(version, url):
+    """The answer text the launcher reads: five tags."""
+    parts = (version.split(".") + ["0", "0", "0", "0"])[:4]
+    tags = "".join("<%s>%s</%s>" % (name, value, name)
+                   for name, value in zip(("main", "minor", "build1", "build2"), parts))
+    return tags + "<url>%s</url>" % url
+
+
+class Body:
+    """A response body as a sequence of byte chunks of known total length,
+    so that large answers are produced without being held whole."""
+
+    def __init__(self, chunks, length):
+        self.chunks = chunks
+        self.length = length
+
+    @staticmethod
+    def of(data):
+        return Body(lambda: iter([data]), len(data))
+
+
+def padding_body(prefix, size, suffix):
+    """prefix, about `size` bytes of skippable markup, suffix."""
+    piece = b"<p>" + b"x" * 1017 + b"</p>"  # 1024 bytes
+    count = max(1, size // len(piece))
+    head = b'<Padding xmlns="urn:padding">'
+    tail = b"</Padding>"
+
+    def chunks():
+        yield prefix + head
+        block = piece * 64
+        left = count
+        while left >= 64:
+            yield block
+            left -= 64
+        if left:
+            yield piece * left
+        yield tail + suffix
+
+    return Body(chunks, len(prefix) + len(head) + count * len(piece) + len(tail) + len(suffix))
+
+
+def envelope(answer, namespace):
+    """The SOAP envelope for a scripted answer, as (Body, content type)."""
+    encoding = answer.get("encoding", "utf-8")
+    if "fault" in answer:
+        fault = answer["fault"] or {}
+        inner = "<soap:Fault><faultcode>%s</faultcode><faultstring>%s</faultstring>%s%s</soap:Fault>" % (
+            escape(fault.get("code", "soap:Server")), escape(fault.get("string", "Server was unable to process request.")),
+            "<faultactor>%s</faultactor>" % escape(fault["actor"]) if "actor" in fault else "",
+            "<detail>%s</detail>" % fault["detail_xml"] if "detail_xml" in fault else "<detail />")
+        body_xml = inner
+    else:
+        wrapper = answer.get("wrapper", "GetVersionInfoResponse")
+        if answer.get("missing"):
+            result = ""
+        elif answer.get("nil"):
+            result = '<GetVersionInfoResult xsi:nil="true" />'
+        elif "result_xml" in answer:
+            result = "<GetVersionInfoResult>%s</GetVersionInfoResult>" % answer["result_xml"]
+        else:
+            text = answer.get("result")
+            if text is None:
+                text = version_text(answer.get("version", "1.1.1.0"), answer.get("url", ""))
+            result = "<GetVersionInfoResult>%s</GetVersionInfoResult>" % escape(text)
+        body_xml = '<%s xmlns="%s">%s</%s>' % (wrapper, namespace, result, wrapper)
+    start = ('<?xml version="1.0" encoding="%s"?><soap:Envelope xmlns:soap="%s" xmlns:xsi="%s" xmlns:xsd="%s">'
+             % (encoding, SOAP_ENV, XSI, XSD))
+    header = answer.get("header_xml")
+    head_xml = "<soap:Header>%s</soap:Header>" % header if header is not None else ""
+    end = "<soap:Body>%s</soap:Body></soap:Envelope>" % body_xml
+    content_type = "text/xml; charset=%s" % encoding
+    padding = int(answer.get("header_padding", 0))
+    if padding:
+        prefix = (start + "<soap:Header>").encode(encoding)
+        suffix = ("</soap:Header>" + end).encode(encoding)
+        if encoding.lower() != "utf-8":
+            raise ValueError("header_padding needs utf-8")
+        return padding_body(prefix, padding, suffix), content_type
+    return Body.of((start + head_xml + end).encode(encoding)), content_type
+
+
+class State:
+    def __init__(self, default_answer, namespace):
+        self.lock = threading.Lock()
+        self.startup_default = default_answer
+        self.default = dict(default_answer)
+        self.queue = []
+        self.records = []
+        self.namespace = namespace
+        self.stopping = threading.Event()
+
+    def next_answer(self):
+        with self.lock:
+            if self.queue:
+                answer = self.queue[0]
+                left = int(answer.get("repeat", 1)) - 1
+                if left > 0:
+                    answer = dict(answer, repeat=left)
+                    self.queue[0] = answer
+                else:
+                    self.queue.pop(0)
+                return answer
+            return dict(self.default)
+
+
+class Handler(socketserver.StreamRequestHandler):
+    timeout = 60
+
+    def handle(self):
+        state = self.server.state
+        try:
+            request_line = self.rfile.readline(65537)
+            if not request_line:
+                return
+            header_lines = []
+            while True:
+                line = self.rfile.readline(65537)
+                if not line or line in (b"\r\n", b"\n"):
+                    break
+                header_lines.append(line)
+            headers = []
+            for line in header_lines:
+                name, _, value = line.decode("latin-1").partition(":")
+                headers.append([name.strip(), value.strip()])
+            length = 0
+            for name, value in headers:
+                if name.lower() == "content-length":
+                    length = int(value or 0)
+            body = self.rfile.read(length) if length else b""
+        except (OSError, ValueError):
+            return
+        raw = request_line + b"".join(header_lines) + b"\r\n" + body
+        parts = request_line.decode("latin-1").split()
+        method, target = (parts + ["", ""])[:2]
+        path = target.split("?", 1)[0]
+        if path.startswith("/control/"):
+            self.control(method, path, body)
+            return
+        with state.lock:
+            state.records.append({
+                "request_line": request_line.decode("latin-1").rstrip("\r\n"),
+                "headers": headers,
+                "body": body.decode("utf-8", "replace"),
+                "raw_base64": base64.b64encode(raw).decode("ascii"),
+            })
+        self.soap(method, path, headers, body)
+
+    # -- the service -------------------------------------------------------
+
+    def soap(self, method, path, headers, body):
+        state = self.server.state
+        answer = state.next_answer()
+        if answer.get("close"):
+            return
+        if answer.get("hang"):
+            state.stopping.wait(float(answer.get("hang_seconds", 120)))
+            return
+        if answer.get("delay"):
+            time.sleep(float(answer["delay"]))
+        if path != ENDPOINT:
+            self.send(404, Body.of(b"<html><body><h1>404 Not Found</h1></body></html>"), "text/html", answer)
+            return
+        if method != "POST":
+            self.send(405, Body.of(b"<html><body>Use POST</body></html>"), "text/html", answer)
+            return
+        action = next((v for n, v in headers if n.lower() == "soapaction"), None)
+        expected = '"%sGetVersionInfo"' % state.namespace
+        if "body" in answer:
+            data = answer["body"].encode(answer.get("encoding", "utf-8"))
+            content_type = answer.get("content_type", "text/xml; charset=utf-8")
+            self.send(int(answer.get("status", 200)), Body.of(data), content_type, answer)
+            return
+        if action != expected and not answer.get("any_action"):
+            answer = {"fault": {"code": "soap:Client",
+                                "string": "Server did not recognize the value of HTTP Header SOAPAction: %s."
+                                          % (action or "")}}
+        content, content_type = envelope(answer, state.namespace)
+        status = int(answer.get("status", 500 if "fault" in answer else 200))
+        self.send(status, content, content_type, answer)
+
+    def send(self, status, content, content_type, answer):
+        reason = REASONS.get(status, "Status")
+        head = ("HTTP/1.1 %d %s\r\nCache-Control: private\r\nContent-Type: %s\r\nContent-Length: %d\r\n"
+                "Connection: close\r\n\r\n" % (status, reason, content_type, content.length)).encode("latin-1")
+        cut = answer.get("cut_after")
+        trickle = answer.get("trickle")
+        try:
+            if trickle:
+                interval = float(trickle.get("interval", 1.0))
+                step = int(trickle.get("bytes", 1))
+                data = head if trickle.get("headers") else b""
+                if not trickle.get("headers"):
+                    self.wfile.write(head)
+                    self.wfile.flush()
+                for chunk in content.chunks():
+                    data += chunk
+                for i in range(0, len(data), step):
+                    if self.server.state.stopping.is_set():
+                        return
+                    self.wfile.write(data[i:i + step])
+                    self.wfile.flush()
+                    time.sleep(interval)
+                return
+            self.wfile.write(head)
+            sent = 0
+            for chunk in content.chunks():
+                if cut is not None and sent + len(chunk) >= int(cut):
+                    self.wfile.write(chunk[:int(cut) - sent])
+                    self.wfile.flush()
+                    return
+                self.wfile.write(chunk)
+                sent += len(chunk)
+            self.wfile.flush()
+        except OSError:
+            pass
+
+    # -- the control endpoint -------------------------------------------------
+
+    def control(self, method, path, body):
+        state = self.server.state
+        reply = b"ok"
+        status = 200
+        try:
+            if path == "/control/ping":
+                pass
+            elif path == "/control/next" and method == "POST":
+                items = json.loads(body.decode("utf-8") or "{}")
+                with state.lock:
+                    state.queue.extend(items if isinstance(items, list) else [items])
+            elif path == "/control/default" and method == "POST":
+                item = json.loads(body.decode("utf-8") or "{}")
+                with state.lock:
+                    state.default = item
+            elif path == "/control/reset" and method == "POST":
+                with state.lock:
+                    state.queue = []
+                    state.records = []
+                    state.default = dict(state.startup_default)
+            elif path == "/control/requests":
+                with state.lock:
+                    reply = json.dumps(state.records).encode("utf-8")
+            elif path == "/control/requests/count":
+                with state.lock:
+                    reply = str(len(state.records)).encode("ascii")
+            elif path.startswith("/control/requests/") and path.endswith("/raw"):
+                which = path[len("/control/requests/"):-len("/raw")]
+                with state.lock:
+                    index = len(state.records) - 1 if which == "last" else int(which)
+                    if not 0 <= index < len(state.records):
+                        raise IndexError(which)
+                    reply = base64.b64decode(state.records[index]["raw_base64"])
+            elif path == "/control/shutdown" and method == "POST":
+                state.stopping.set()
+                threading.Thread(target=self.server.shutdown, daemon=True).start()
+            else:
+                status, reply = 404, b"unknown control " + path.encode("latin-1")
+        except (ValueError, IndexError, KeyError) as error:
+            status, reply = 400, str(error).encode("utf-8")
+        head = ("HTTP/1.0 %d %s\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: %d\r\n"
+                "Connection: close\r\n\r\n" % (status, REASONS.get(status, "Status"), len(reply))).encode("latin-1")
+        try:
+            self.wfile.write(head + reply)
+        except OSError:
+            pass
+
+
+class Server(socketserver.ThreadingTCPServer):
+    allow_reuse_address = True
+    daemon_threads = True
+
+
+def default_answer(args):
+    if args.answer is not None:
+        return {"result": args.answer}
+    return {"version": args.version, "url": args.url}
+
+
+def ping(port, timeout=1.0):
+    try:
+        with urllib.request.urlopen("http://127.0.0.1:%d/control/ping" % port, timeout=timeout) as reply:
+            return reply.read() == b"ok"
+    except OSError:
+        return False
+
+
+def shutdown(port):
+    try:
+        request = urllib.request.Request("http://127.0.0.1:%d/control/shutdown" % port, data=b"", method="POST")
+        urllib.request.urlopen(request, timeout=2).read()
+    except OSError:
+        return False
+    return True
+
+
+def port_free(port):
+    with socket.socket() as probe:
+        probe.settimeout(0.5)
+        return probe.connect_ex(("127.0.0.1", port)) != 0
+
+
+def serve(args):
+    state = State(default_answer(args), args.namespace)
+    server = Server((args.host, args.port), Handler)
+    server.state = state
+    print("update service on http://%s:%d%s" % (args.host, args.port, ENDPOINT), flush=True)
+    try:
+        server.serve_forever(poll_interval=0.2)
+    except KeyboardInterrupt:
+        pass
+    finally:
+        state.stopping.set()
+        server.server_close()
+
+
+def start(args, serve_argv):
+    if ping(args.port):
+        shutdown(args.port)
+        for _ in range(50):
+            if port_free(args.port):
+                break
+            time.sleep(0.1)
+    log = open(args.log, "ab") if args.log else subprocess.DEVNULL
+    child = subprocess.Popen([sys.executable, os.path.abspath(__file__), "serve"] + serve_argv,
+                             stdin=subprocess.DEVNULL, stdout=log, stderr=log, start_new_session=True,
+                             close_fds=True)
+    if args.pidfile:
+        with open(args.pidfile, "w") as out:
+            out.write(str(child.pid))
+    for _ in range(100):
+        if ping(args.port):
+            print("update service started on port %d (pid %d)" % (args.port, child.pid))
+            return 0
+        if child.poll() is not None:
+            break
+        time.sleep(0.1)
+    print("update service did not start on port %d" % args.port, file=sys.stderr)
+    return 1
+
+
+def stop(args):
+    shutdown(args.port)
+    for _ in range(50):
+        if port_free(args.port):
+            return 0
+        time.sleep(0.1)
+    if args.pidfile and os.path.exists(args.pidfile):
+        with open(args.pidfile) as f:
+            pid = int(f.read().strip() or 0)
+        if pid:
+            try:
+                os.kill(pid, 15)
+            except OSError:
+                pass
+    return 0
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    sub = parser.add_subparsers(dest="command", required=True)
+    for name in ("serve", "start", "stop"):
+        p = sub.add_parser(name)
+        p.add_argument("--port", type=int, required=True)
+        p.add_argument("--host", default="127.0.0.1")
+        p.add_argument("--pidfile")
+        if name in ("serve", "start"):
+            p.add_argument("--namespace", default="http://tempuri.org/")
+            p.add_argument("--version", default="1.1.1.0", help="version announced by default")
+            p.add_argument("--url", default="", help="download URL announced by default")
+            p.add_argument("--answer", help="the whole answer text, in place of --version/--url")
+        if name == "start":
+            p.add_argument("--log", help="file for the server's output")
+    args = parser.parse_args(argv)
+    if args.command == "serve":
+        serve(args)
+        return 0
+    if args.command == "start":
+        serve_argv = ["--port", str(args.port), "--host", args.host, "--namespace", args.namespace,
+                      "--version", args.version, "--url", args.url]
+        if args.answer is not None:
+            serve_argv += ["--answer", args.answer]
+        return start(args, serve_argv)
+    return stop(args)
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
