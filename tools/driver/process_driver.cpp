@@ -44,28 +44,35 @@ std::wstring WindowText(HWND window)
     return text;
 }
 
+namespace {
+
+struct DialogSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindProcessDialog(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<DialogSearch*>(param);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    wchar_t className[64] = {};
+    ::GetClassNameW(window, className, 64);
+    if (owner == search->processId && ::IsWindowVisible(window) && std::wstring(className) == L"#32770") {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
 HWND WaitForDialog(DWORD processId, DWORD timeoutMilliseconds)
 {
-    struct Search {
-        DWORD processId;
-        HWND found;
-    } search{processId, nullptr};
+    DialogSearch search{processId, nullptr};
     const DWORD begin = ::GetTickCount();
     do {
-        ::EnumWindows(
-            [](HWND window, LPARAM param) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(param);
-                DWORD owner = 0;
-                ::GetWindowThreadProcessId(window, &owner);
-                wchar_t className[64] = {};
-                ::GetClassNameW(window, className, 64);
-                if (owner == s->processId && ::IsWindowVisible(window) && std::wstring(className) == L"#32770") {
-                    s->found = window;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        ::EnumWindows(FindProcessDialog, reinterpret_cast<LPARAM>(&search));
         if (search.found)
             return search.found;
         ::Sleep(25);
