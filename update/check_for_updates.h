@@ -1,4 +1,15 @@
 #pragma once
 // The update check that runs before every product start. It may block for a
 // network request and show modal dialogs; it never stops the start.
+#include <string>
+
+#include "update/version_answer.h"
+
+// Asks the update service and compares its answer with the built-in
+// version. On a successful call `downloadUrl` is set (possibly empty);
+// otherwise it is left as it was and the result is CheckFailed.
+UpdateStatus QueryUpdate(std::wstring& downloadUrl);
+
+// Runs QueryUpdate and tells the user: offers the download of a newer build,
+// or reports that the check failed. Nothing is shown when up to date.
 void CheckForUpdates();

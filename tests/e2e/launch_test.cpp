@@ -5,40 +5,14 @@
 #include <algorithm>
 #include <string>
 
-#include "tests/support/process.h"
-#include "tests/support/record.h"
+#include "tests/e2e/installation.h"
+#include "tests/support/update_service_client.h"
 
 namespace {
 
-const std::wstring kLauncher = test::WindowsPath(LAUNCHER_EXE);
-const std::wstring kProduct = test::WindowsPath(RECORDING_PRODUCT_EXE);
-
-// An installation: launcher.exe and orlix.bim in `folder`.
-void Install(const std::wstring& folder, bool withProduct = true)
-{
-    test::CopyFileOrFail(kLauncher, folder + L"launcher.exe");
-    if (withProduct)
-        test::CopyFileOrFail(kProduct, folder + L"orlix.bim");
-}
-
-struct Launch {
-    test::RunResult run;
-    std::optional<test::ProductRecord> record;
-};
-
-// Runs the installed launcher with `commandLine`; the product reports to a
-// file in `scratch`.
-Launch RunLauncher(const std::wstring& folder, const std::wstring& commandLine, const std::wstring& scratch,
-                   DWORD recordTimeout = 10000)
-{
-    const std::wstring recordFile = scratch + L"record.txt";
-    ::DeleteFileW(recordFile.c_str());
-    test::ScopedEnvironment env(L"ORLIX_RECORD_FILE", recordFile);
-    Launch launch;
-    launch.run = test::RunExact(folder + L"launcher.exe", commandLine);
-    launch.record = test::WaitForRecord(recordFile, recordTimeout);
-    return launch;
-}
+using e2e::Install;
+using e2e::Launch;
+using e2e::RunLauncher;
 
 std::wstring WithoutTrailingBackslash(std::wstring path)
 {
@@ -47,9 +21,15 @@ std::wstring WithoutTrailingBackslash(std::wstring path)
     return path;
 }
 
+// The service answers "up to date": nothing stands between start and launch.
+class ProductLaunch : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(test::UpdateServiceControl().Reset()) << "the update service does not answer"; }
+};
+
 } // namespace
 
-TEST(Launch, ProductGetsTheTailTheFolderAndTheDesktop)
+TEST_F(ProductLaunch, ProductGetsTheTailTheFolderAndTheDesktop)
 {
     test::TempFolder temp(L"launch-e2e"); // the one blank of these paths is in "My Apps"
     const std::wstring apps = temp.MakeFolder(L"My Apps");
@@ -94,7 +74,7 @@ TEST(Launch, ProductGetsTheTailTheFolderAndTheDesktop)
     }
 }
 
-TEST(Launch, ProductInheritsTheLaunchersEnvironment)
+TEST_F(ProductLaunch, ProductInheritsTheLaunchersEnvironment)
 {
     test::TempFolder temp;
     const std::wstring folder = temp.MakeFolder(L"Velto Backup");
@@ -116,7 +96,7 @@ TEST(Launch, ProductInheritsTheLaunchersEnvironment)
 // (tests/launcher/path_helpers_test.cpp): Wine 8 aborts in CreateProcessW
 // for an executable path of that length, so it cannot be run for real here.
 
-TEST(Launch, MissingProductEndsQuietlyWithExitCodeZero)
+TEST_F(ProductLaunch, MissingProductEndsQuietlyWithExitCodeZero)
 {
     test::TempFolder temp;
     const std::wstring folder = temp.MakeFolder(L"No Product");

@@ -30,6 +30,8 @@ std::wstring Unescape(const std::wstring& value)
     return out;
 }
 
+} // namespace
+
 std::optional<std::string> ReadWholeFile(const std::wstring& path)
 {
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -44,8 +46,6 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path)
     ::CloseHandle(file);
     return bytes;
 }
-
-} // namespace
 
 std::optional<ProductRecord> WaitForRecord(const std::wstring& path, DWORD timeoutMilliseconds)
 {

@@ -1,0 +1,46 @@
+#pragma once
+// An installation of the real launcher beside the recording product, and
+// what a test reads back: the product's record and the shell's log.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/support/process.h"
+#include "tests/support/record.h"
+
+namespace e2e {
+
+// Copies launcher.exe and (unless told not to) the recording product as
+// orlix.bim into `folder`.
+void Install(const std::wstring& folder, bool withProduct = true);
+
+// Where the product of a launcher started while this object lives writes
+// its record: a file in `folder`, named through ORLIX_RECORD_FILE.
+class RecordFile {
+public:
+    explicit RecordFile(const std::wstring& folder);
+    const std::wstring& Path() const { return m_path; }
+    std::optional<test::ProductRecord> Wait(DWORD timeoutMilliseconds) const;
+
+private:
+    std::wstring m_path;
+    test::ScopedEnvironment m_environment;
+};
+
+struct Launch {
+    test::RunResult run;
+    std::optional<test::ProductRecord> record;
+};
+
+// Runs the installed launcher with `commandLine` to its end, then waits for
+// the product's record.
+Launch RunLauncher(const std::wstring& folder, const std::wstring& commandLine, const std::wstring& scratch,
+                   DWORD recordTimeout = 10000);
+
+// The log of the shell recorder (tools/shell_recorder.sh).
+std::wstring ShellLog();
+// The URLs the shell was asked to open: waits until `expected` have arrived
+// (or a little while when none are expected, so a late one is seen).
+std::vector<std::wstring> WaitForShellLog(size_t expected);
+
+} // namespace e2e
