@@ -1,25 +1,65 @@
 #!/usr/bin/env bash
-# Builds everything, installs the launcher beside the demo product in a
-# folder of the Wine prefix, starts it with a few arguments and shows what the
-# product received.
+# The launcher as a user meets it: builds everything, starts the bundled
+# update service on loopback announcing a newer build, installs the launcher
+# beside the demo product and starts it. On a real display you answer the
+# question box yourself; on a virtual one the script takes a screenshot and
+# presses "Download" for you. Then it shows what the product received and
+# what the shell was asked to open.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 ensure_packages
 build
-trap stop_all EXIT
+trap 'stop_service; stop_all' EXIT
+VIRTUAL=
+if [ -z "${DISPLAY:-}" ]; then VIRTUAL=1; fi
 start_display
 start_wine
+
+PORT=$(grep -E '^UPDATE_TEST_SERVICE_PORT:' "$BUILD_DIR/CMakeCache.txt" | cut -d= -f2)
+SERVICE=$ROOT/tools/update_service/update_service.py
+DOWNLOAD_URL=http://downloads.example.test/velto-backup/1.1.1.1/setup.exe
+stop_service() { python3 "$SERVICE" stop --port "$PORT" --pidfile "$BUILD_DIR/demo-service.pid" >/dev/null 2>&1 || true; }
+stop_service
+python3 "$SERVICE" start --port "$PORT" --pidfile "$BUILD_DIR/demo-service.pid" \
+  --log "$BUILD_DIR/demo-service.log" --version 1.1.1.1 --url "$DOWNLOAD_URL"
+log "update service on 127.0.0.1:$PORT announces 1.1.1.1 (the launcher is 1.1.1.0)"
 
 DEMO_DIR=$WINEPREFIX/drive_c/Velto\ Backup
 mkdir -p "$DEMO_DIR"
 cp "$BUILD_DIR/launcher.exe" "$DEMO_DIR/launcher.exe"
 cp "$BUILD_DIR/tools/recording_product.exe" "$DEMO_DIR/orlix.bim"
 RECORD=$BUILD_DIR/demo-record.txt
-rm -f "$RECORD"
+SHELL_LOG=$BUILD_DIR/shell-opened.log
+rm -f "$RECORD" "$SHELL_LOG"
 
 log "starting C:\\Velto Backup\\launcher.exe /quiet \"D:\\My Data\\set 1.cfg\""
-ORLIX_RECORD_FILE="Z:${RECORD//\//\\}" wine "C:\\Velto Backup\\launcher.exe" /quiet 'D:\My Data\set 1.cfg'
+ORLIX_RECORD_FILE="Z:${RECORD//\//\\}" wine "C:\\Velto Backup\\launcher.exe" /quiet 'D:\My Data\set 1.cfg' &
+LAUNCHER=$!
+
+if [ -n "$VIRTUAL" ]; then
+  DRIVER=$BUILD_DIR/tools/driver/dialog_driver.exe
+  if wine "$DRIVER" wait 30; then
+    sleep 1
+    mkdir -p "$BUILD_DIR/artifacts"
+    SHOT=$BUILD_DIR/artifacts/demo-question-box.png
+    xwd -root -silent | convert xwd:- -trim "$SHOT" && log "screenshot of the question box: $SHOT"
+    log "pressing \"Download\" for you (virtual display)"
+    wine "$DRIVER" press Download
+  else
+    log "no question box appeared"
+  fi
+else
+  log "answer the question box on your display"
+fi
+wait "$LAUNCHER" || true
+
 for _ in $(seq 100); do [ -f "$RECORD" ] && break; sleep 0.1; done
 [ -f "$RECORD" ] || { log "the product did not start"; exit 1; }
 log "the product (orlix.bim) received:"
 grep -E '^(commandline|directory|desktop|flags)=' "$RECORD"
+for _ in $(seq 30); do [ -s "$SHELL_LOG" ] && break; sleep 0.1; done
+if [ -s "$SHELL_LOG" ]; then
+  log "the shell was asked to open: $(cat "$SHELL_LOG")"
+else
+  log "the shell was asked to open nothing"
+fi

@@ -58,7 +58,7 @@ BOOL CALLBACK FindProcessDialog(HWND window, LPARAM param)
     ::GetWindowThreadProcessId(window, &owner);
     wchar_t className[64] = {};
     ::GetClassNameW(window, className, 64);
-    if (owner == search->processId && ::IsWindowVisible(window) && std::wstring(className) == L"#32770") {
+    if ((search->processId == 0 || owner == search->processId) && ::IsWindowVisible(window) && std::wstring(className) == L"#32770") {
         search->found = window;
         return FALSE;
     }

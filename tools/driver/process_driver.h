@@ -27,8 +27,8 @@ private:
     DWORD m_id = 0;
 };
 
-// The first visible dialog window (class "#32770") of the process; null
-// when none appears in time.
+// The first visible dialog window (class "#32770") of the process (of any
+// process for 0); null when none appears in time.
 HWND WaitForDialog(DWORD processId, DWORD timeoutMilliseconds);
 
 struct Button {
