@@ -5,6 +5,7 @@ bool CCallDeadline::Arm(HINTERNET request, DWORD milliseconds)
     Disarm();
     m_expired = false;
     m_request = request;
+    m_end = ::GetTickCount64() + milliseconds;
     if (!::CreateTimerQueueTimer(&m_timer, nullptr, &CCallDeadline::OnDeadline, this, milliseconds, 0,
                                  WT_EXECUTEONLYONCE)) {
         m_timer = nullptr;
@@ -23,6 +24,14 @@ bool CCallDeadline::Disarm()
     m_timer = nullptr;
     m_request = nullptr;
     return m_expired.exchange(false);
+}
+
+DWORD CCallDeadline::Remaining() const
+{
+    if (!m_timer || m_expired.load())
+        return 0;
+    const ULONGLONG now = ::GetTickCount64();
+    return now >= m_end ? 0 : static_cast<DWORD>(m_end - now);
 }
 
 void CALLBACK CCallDeadline::OnDeadline(void* context, BOOLEAN)

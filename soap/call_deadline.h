@@ -22,11 +22,14 @@ public:
     bool Disarm();
     // True once the deadline passed, until Disarm.
     bool Expired() const { return m_expired.load(); }
+    // Milliseconds left until the deadline (0 once it passed or when not armed).
+    DWORD Remaining() const;
 
 private:
     static void CALLBACK OnDeadline(void* context, BOOLEAN timerFired);
 
     HANDLE m_timer = nullptr;
+    ULONGLONG m_end = 0;
     HINTERNET m_request = nullptr; // not owned: the client's request handle
     std::atomic<bool> m_expired{false};
 };

@@ -4,8 +4,8 @@
 #include <ole2.h>
 
 struct SystemStringAllocator {
-    BSTR (*m_allocate)(const wchar_t* text, UINT length);
-    void (*m_free)(BSTR text);
+    BSTR(WINAPI* m_allocate)(const wchar_t* text, UINT length);
+    void(WINAPI* m_free)(BSTR text);
 };
 
 // Replaces the allocator; null restores SysAllocStringLen / SysFreeString.

@@ -1,5 +1,7 @@
 #include "soap/wininet_client.h"
 
+#include "soap/bounded_send.h"
+
 #include <cstdlib>
 #include <new>
 
@@ -94,13 +96,14 @@ HRESULT CSoapWininetClient::PostRequest(const wchar_t* actionLine)
     // Wine does not hand the internet handle's time-outs on to its requests.
     if (m_timeout != 0)
         SetTimeouts(m_request, m_timeout);
-    if (m_totalLimit != 0)
-        m_deadline.Arm(m_request, m_totalLimit);
-
     const std::string& body = m_requestStream.Data();
-    if (!::HttpSendRequestW(m_request, headers.c_str(), static_cast<DWORD>(headers.size()),
-                            const_cast<char*>(body.data()), static_cast<DWORD>(body.size())))
+    if (m_totalLimit != 0 && m_deadline.Arm(m_request, m_totalLimit)) {
+        if (!SendRequestWithin(m_request, headers, body, m_deadline))
+            return E_FAIL;
+    } else if (!::HttpSendRequestW(m_request, headers.c_str(), static_cast<DWORD>(headers.size()),
+                                   const_cast<char*>(body.data()), static_cast<DWORD>(body.size()))) {
         return E_FAIL;
+    }
 
     m_responseStream.Attach(m_request, &m_deadline);
     m_statusCode = QueryStatusCode();

@@ -63,7 +63,7 @@ namespace {
 
 long g_live = 0;
 
-BSTR CountedAllocate(const wchar_t* text, UINT length)
+BSTR WINAPI CountedAllocate(const wchar_t* text, UINT length)
 {
     BSTR s = ::SysAllocStringLen(text, length);
     if (s)
@@ -71,7 +71,7 @@ BSTR CountedAllocate(const wchar_t* text, UINT length)
     return s;
 }
 
-void CountedFree(BSTR text)
+void WINAPI CountedFree(BSTR text)
 {
     if (text)
         --g_live;

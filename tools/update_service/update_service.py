@@ -51,9 +51,10 @@ class Body:
         return Body(lambda: iter([data]), len(data))
 
 
-def padding_body(prefix, size, suffix):
-    """prefix, about `size` bytes of skippable markup, suffix."""
-    piece = b"<p>" + b"x" * 1017 + b"</p>"  # 1024 bytes
+def padding_body(prefix, size, suffix, text=True):
+    """prefix, about `size` bytes of skippable markup, suffix: elements with
+    text, or (text=False) empty elements only."""
+    piece = b"<p>" + b"x" * 1017 + b"</p>" if text else b"<p/>" * 256  # 1024 bytes
     count = max(1, size // len(piece))
     head = b'<Padding xmlns="urn:padding">'
     tail = b"</Padding>"
@@ -108,7 +109,7 @@ def envelope(answer, namespace):
         suffix = ("</soap:Header>" + end).encode(encoding)
         if encoding.lower() != "utf-8":
             raise ValueError("header_padding needs utf-8")
-        return padding_body(prefix, padding, suffix), content_type
+        return padding_body(prefix, padding, suffix, answer.get("padding_text", True)), content_type
     return Body.of((start + head_xml + end).encode(encoding)), content_type
 
 

@@ -1,0 +1,144 @@
+// Update service call figures: calls per second for a typical answer, and the
+// process's peak memory while reading answers whose skipped Header is large.
+// Runs against the update service tool on loopback (run_service_benchmark.sh).
+#include "update/service.h"
+
+#include <objbase.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+// Sets the service's answer for every following request (POST /control/default).
+bool SetDefaultAnswer(unsigned short port, const std::string& json)
+{
+    bool ok = false;
+    HINTERNET internet = ::InternetOpenW(L"service_benchmark", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    HINTERNET connection = internet ? ::InternetConnectW(internet, L"127.0.0.1", port, nullptr, nullptr,
+                                                         INTERNET_SERVICE_HTTP, 0, 0)
+                                    : nullptr;
+    HINTERNET request = connection ? ::HttpOpenRequestW(connection, L"POST", L"/control/default", nullptr, nullptr,
+                                                        nullptr, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0)
+                                   : nullptr;
+    if (request && ::HttpSendRequestW(request, nullptr, 0, const_cast<char*>(json.data()),
+                                      static_cast<DWORD>(json.size()))) {
+        DWORD status = 0, size = sizeof status;
+        ok = ::HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) &&
+             status == 200;
+    }
+    for (HINTERNET h : {request, connection, internet})
+        if (h)
+            ::InternetCloseHandle(h);
+    return ok;
+}
+
+HRESULT CallOnce(const std::wstring& url, size_t* answerLength)
+{
+    Service::CServiceT<CSoapWininetClient> proxy(url.c_str());
+    proxy.SetTimeLimit(2000);
+    proxy.SetTotalTimeLimit(60000);
+    BSTR answer = nullptr;
+    const HRESULT hr = proxy.GetVersionInfo(&answer);
+    if (answerLength)
+        *answerLength = ::SysStringLen(answer);
+    ::SysFreeString(answer);
+    return hr;
+}
+
+// Reads the whole answer with WinINet and no parser, for comparison.
+HRESULT ReadRaw(unsigned short port, size_t* bytes)
+{
+    HINTERNET internet = ::InternetOpenW(L"VCSoapClient", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    HINTERNET connection = internet ? ::InternetConnectW(internet, L"127.0.0.1", port, nullptr, nullptr,
+                                                         INTERNET_SERVICE_HTTP, 0, 0)
+                                    : nullptr;
+    const wchar_t* types[] = {L"text/*", nullptr};
+    HINTERNET request = connection ? ::HttpOpenRequestW(connection, L"POST", L"/Service.asmx", L"HTTP/1.0", nullptr,
+                                                        types, INTERNET_FLAG_NO_UI, 0)
+                                   : nullptr;
+    const wchar_t headers[] = L"SOAPAction: \"http://tempuri.org/GetVersionInfo\"\r\n";
+    HRESULT hr = E_FAIL;
+    *bytes = 0;
+    if (request && ::HttpSendRequestW(request, headers, static_cast<DWORD>(wcslen(headers)), nullptr, 0)) {
+        char buffer[4096];
+        DWORD read = 0;
+        while (::InternetReadFile(request, buffer, sizeof buffer, &read) && read)
+            *bytes += read;
+        hr = S_OK;
+    }
+    for (HINTERNET h : {request, connection, internet})
+        if (h)
+            ::InternetCloseHandle(h);
+    return hr;
+}
+
+struct Memory {
+    double peakWorkingSetMb;
+    double peakPagefileMb;
+};
+
+Memory PeakMemory()
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters);
+    return {counters.PeakWorkingSetSize / 1048576.0, counters.PeakPagefileUsage / 1048576.0};
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    const unsigned short port = static_cast<unsigned short>(argc > 1 ? _wtoi(argv[1]) : 18733);
+    const int calls = argc > 2 ? _wtoi(argv[2]) : 300;
+    const std::wstring url = L"http://127.0.0.1:" + std::to_wstring(port) + L"/Service.asmx";
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+
+    if (!SetDefaultAnswer(port, R"({"version": "1.1.1.1", "url": "http://example.com/download"})")) {
+        std::fprintf(stderr, "the update service does not answer on port %u\n", port);
+        return 1;
+    }
+    for (int i = 0; i < 5; ++i)
+        CallOnce(url, nullptr);
+    int failures = 0;
+    const ULONGLONG start = ::GetTickCount64();
+    for (int i = 0; i < calls; ++i)
+        failures += FAILED(CallOnce(url, nullptr));
+    const double seconds = (::GetTickCount64() - start) / 1000.0;
+    std::printf("typical answer: %d calls in %.2f s = %.1f calls/s (%d failed), a new proxy per call\n", calls,
+                seconds, calls / seconds, failures);
+    const Memory base = PeakMemory();
+    std::printf("peak after typical calls: working set %.1f MB, pagefile %.1f MB\n", base.peakWorkingSetMb,
+                base.peakPagefileMb);
+
+    // Peaks only grow: element-only padding goes first, so that a growth
+    // caused by character data shows apart from one caused by markup.
+    const bool raw = argc > 3 && std::wstring(argv[3]) == L"raw";
+    if (raw)
+        std::printf("(raw: WinINet reads without the SAX reader, for comparison)\n");
+    for (const bool text : {false, true}) {
+        for (const int megabytes : {1, 16, 64}) {
+            const std::string json = "{\"header_padding\": " + std::to_string(megabytes * 1048576) +
+                                     ", \"padding_text\": " + (text ? "true" : "false") +
+                                     ", \"version\": \"1.1.1.1\", \"url\": \"http://example.com/download\"}";
+            if (!SetDefaultAnswer(port, json))
+                return 1;
+            size_t length = 0;
+            const ULONGLONG begin = ::GetTickCount64();
+            const HRESULT hr = raw ? ReadRaw(port, &length) : CallOnce(url, &length);
+            const double took = (::GetTickCount64() - begin) / 1000.0;
+            const Memory peak = PeakMemory();
+            std::printf("skipped Header %2d MB of %s: hr 0x%08lx, answer %u chars, %.2f s (%.1f MB/s); "
+                        "peak working set %.1f MB, peak pagefile %.1f MB\n",
+                        megabytes, text ? "elements with text" : "empty elements", static_cast<unsigned long>(hr),
+                        static_cast<unsigned>(length), took, megabytes / (took > 0 ? took : 1e-3),
+                        peak.peakWorkingSetMb, peak.peakPagefileMb);
+        }
+    }
+    SetDefaultAnswer(port, R"({"version": "1.1.1.0"})");
+    ::CoUninitialize();
+    return 0;
+}
