@@ -3,7 +3,6 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
-#include <algorithm>
 #include <thread>
 
 namespace test {
@@ -21,22 +20,6 @@ BOOL CALLBACK FindVisibleDialog(HWND hwnd, LPARAM lParam)
         reinterpret_cast<ThreadSearch*>(lParam)->found = hwnd;
         return FALSE;
     }
-    return TRUE;
-}
-
-BOOL CALLBACK CollectButton(HWND hwnd, LPARAM lParam)
-{
-    auto& info = *reinterpret_cast<DialogInfo*>(lParam);
-    wchar_t className[64] = {};
-    ::GetClassNameW(hwnd, className, 64);
-    if (lstrcmpiW(className, L"Button") != 0)
-        return TRUE;
-    wchar_t text[256] = {};
-    ::GetWindowTextW(hwnd, text, 256);
-    RECT rect = {};
-    ::GetWindowRect(hwnd, &rect);
-    ::MapWindowPoints(nullptr, info.hwnd, reinterpret_cast<POINT*>(&rect), 2);
-    info.buttons.push_back(ButtonInfo{hwnd, ::GetDlgCtrlID(hwnd), text, rect});
     return TRUE;
 }
 
@@ -64,9 +47,7 @@ DialogInfo ReadDialog(HWND dialog)
     ::GetWindowRect(dialog, &info.window);
     info.style = static_cast<DWORD>(::GetWindowLongW(dialog, GWL_STYLE));
     info.exStyle = static_cast<DWORD>(::GetWindowLongW(dialog, GWL_EXSTYLE));
-    ::EnumChildWindows(dialog, CollectButton, reinterpret_cast<LPARAM>(&info));
-    std::sort(info.buttons.begin(), info.buttons.end(),
-              [](const ButtonInfo& a, const ButtonInfo& b) { return a.rect.left < b.rect.left; });
+    info.buttons = driver::Buttons(dialog);
     return info;
 }
 

@@ -7,14 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "tools/driver/process_driver.h"
+
 namespace test {
 
-struct ButtonInfo {
-    HWND hwnd;
-    int id;
-    std::wstring text;
-    RECT rect; // in the dialog's client coordinates
-};
+// A button as the driver reads it: window, id, text, client rectangle.
+using ButtonInfo = driver::Button;
 
 struct DialogInfo {
     HWND hwnd = nullptr;

@@ -30,7 +30,7 @@ TEST(MessageShow, StandardCloseButtonReturnsItsIdentifier)
         [&](HWND dialog) {
             info = test::ReadDialog(dialog);
             if (info.buttons.size() == 1)
-                test::Press(info.buttons[0].hwnd);
+                test::Press(info.buttons[0].window);
         });
     EXPECT_EQ(IDCLOSE, result);
     EXPECT_EQ(L"Velto", info.caption);
@@ -60,7 +60,7 @@ TEST(MessageShow, YesAndNoAre85WideAndCentredWhenTheRowHasRoom)
                                            [&](HWND dialog) {
                                                info = test::ReadDialog(dialog);
                                                if (info.buttons.size() == 2)
-                                                   test::Press(info.buttons[1].hwnd);
+                                                   test::Press(info.buttons[1].window);
                                            });
         EXPECT_EQ(IDNO, result);
         ASSERT_EQ(2u, info.buttons.size());
@@ -141,7 +141,7 @@ TEST(MessageShow, IdentifiersFrom1To11EndTheDialogAndOthersDoNot)
                                            [&](HWND dialog) {
                                                const DialogInfo info = test::ReadDialog(dialog);
                                                if (!info.buttons.empty())
-                                                   test::Press(info.buttons[0].hwnd);
+                                                   test::Press(info.buttons[0].window);
                                            },
                                            &leftOpen);
         EXPECT_EQ(id, result);
@@ -155,9 +155,9 @@ TEST(MessageShow, IdentifiersFrom1To11EndTheDialogAndOthersDoNot)
                                            const DialogInfo info = test::ReadDialog(dialog);
                                            if (info.buttons.size() != 2)
                                                return;
-                                           test::Press(info.buttons[0].hwnd);
+                                           test::Press(info.buttons[0].window);
                                            stayed = !test::WaitUntilGone(dialog, 500);
-                                           test::Press(info.buttons[1].hwnd);
+                                           test::Press(info.buttons[1].window);
                                        });
     EXPECT_TRUE(stayed);
     EXPECT_EQ(IDCANCEL, result);
@@ -287,7 +287,7 @@ TEST(MessageShow, QuestionWithALinkAndTwoButtonsLooksRight)
             saved = test::SaveWindowPng(dialog, png);
             const DialogInfo info = test::ReadDialog(dialog);
             if (!info.buttons.empty())
-                test::Press(info.buttons[0].hwnd);
+                test::Press(info.buttons[0].window);
         });
     EXPECT_EQ(IDYES, result);
     EXPECT_TRUE(saved) << "screenshot " << std::string(png.begin(), png.end());

@@ -41,7 +41,7 @@ TEST(MessageBoxTool, ShowsTheMessageAndWritesTheIdentifierPressed)
     if (dialog) {
         info = test::ReadDialog(dialog);
         if (!info.buttons.empty())
-            test::Press(info.buttons[0].hwnd);
+            test::Press(info.buttons[0].window);
     }
     const DWORD waited = ::WaitForSingleObject(process.hProcess, 15000);
     if (waited != WAIT_OBJECT_0)
