@@ -55,16 +55,25 @@ UpdateStatus CompareAnswer(const std::wstring& answer, const VersionFields& buil
     const struct {
         const wchar_t* tag;
         int builtIn;
-    } lineFields[] = {
-        {L"<main>", builtIn.main},
-        {L"<minor>", builtIn.minor},
-        {L"<build1>", builtIn.build1},
+        bool isBuild2;
+    } fields[] = {
+        {L"<main>", builtIn.main, false},
+        {L"<minor>", builtIn.minor, false},
+        {L"<build1>", builtIn.build1, false},
+        {L"<build2>", builtIn.build2, true},
     };
-    // Another version line, older or newer, is not offered.
-    for (const auto& field : lineFields)
-        if (ToVersionNumber(ReadTagValue(answer, field.tag)) != field.builtIn)
-            return UpToDate;
-    return ToVersionNumber(ReadTagValue(answer, L"<build2>")) > builtIn.build2 ? UpdateAvailable : UpToDate;
+    bool newer = false;
+    bool stop = false; // another version line, older or newer: not offered
+    for (const auto& field : fields) {
+        if (newer || stop)
+            break;
+        const int service = ToVersionNumber(ReadTagValue(answer, field.tag));
+        if (field.isBuild2)
+            newer = service > field.builtIn;
+        else
+            stop = service != field.builtIn;
+    }
+    return newer ? UpdateAvailable : UpToDate;
 }
 
 std::wstring ReadDownloadUrl(const std::wstring& answer)
