@@ -24,6 +24,8 @@ CSoapWininetClient::CSoapWininetClient(const wchar_t* url)
     m_url.m_scheme = L"http";
     m_url.m_schemeIndex = UrlScheme::kHttp;
     m_url.m_port = INTERNET_DEFAULT_HTTP_PORT;
+    // A URL that cannot be escaped or split leaves no host and no path: the
+    // first call then fails to connect.
     std::wstring escaped;
     UrlParts parts;
     if (url && EscapeUrl(url, escaped) && Split(escaped, parts)) {
@@ -32,8 +34,6 @@ CSoapWininetClient::CSoapWininetClient(const wchar_t* url)
             m_objectName = m_url.m_path + m_url.m_extraInfo;
         } catch (const std::bad_alloc&) {
         }
-    } else {
-        m_url.Clear();
     }
 }
 

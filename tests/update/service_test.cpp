@@ -271,6 +271,9 @@ TEST(ServiceProxy, ArgumentsAndDeploymentEndpoint)
     Proxy broken(L"no url at all");
     EXPECT_EQ(L"", broken.ObjectName());
     EXPECT_EQ(L"", broken.GetUrlParts().m_host);
+    BSTR answer = nullptr;
+    EXPECT_TRUE(FAILED(broken.GetVersionInfo(&answer)));
+    EXPECT_EQ(nullptr, answer);
 }
 
 } // namespace
