@@ -277,3 +277,64 @@ TEST(ServiceProxy, ArgumentsAndDeploymentEndpoint)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ServiceDescriptors, OperationAndHeaderList)
+{
+    const Descriptor& op = Service::GetVersionInfoDescriptor();
+    const Descriptor& headers = Service::GetVersionInfoHeaderDescriptor();
+    const ULONG responseHash = NameHash(L"GetVersionInfoResponse", 22);
+    const ULONG namespaceHash = NameHash(kUpdateServiceNamespace, static_cast<int>(wcslen(kUpdateServiceNamespace)));
+    for (const Descriptor* d : {&op, &headers}) {
+        EXPECT_EQ(responseHash, d->m_nameHash);
+        EXPECT_STREQ("GetVersionInfo", d->m_nameA);
+        EXPECT_STREQ(L"GetVersionInfoResponse", d->m_nameW);
+        EXPECT_EQ(14, d->m_nameLengthA);
+        EXPECT_EQ(22, d->m_nameLengthW);
+        EXPECT_EQ(-1, d->m_returnValueIndex);
+        EXPECT_EQ(0xA800u, d->m_callFlags);
+        EXPECT_EQ(namespaceHash, d->m_namespaceHash);
+        EXPECT_STREQ(kUpdateServiceNamespaceA, d->m_namespaceA);
+        EXPECT_STREQ(kUpdateServiceNamespace, d->m_namespaceW);
+        EXPECT_EQ(static_cast<int>(wcslen(kUpdateServiceNamespace)), d->m_namespaceLength);
+    }
+    EXPECT_EQ(2, op.m_kind);
+    EXPECT_EQ(static_cast<int>(sizeof(Service::GetVersionInfoRecord)), op.m_recordSize);
+    EXPECT_EQ(1, op.m_elementCount);
+    EXPECT_EQ(5, headers.m_kind);
+    EXPECT_EQ(0, headers.m_recordSize);
+    EXPECT_EQ(0, headers.m_elementCount);
+    EXPECT_EQ(0u, headers.m_entries[0].m_nameHash);
+
+    struct Expected {
+        ULONG hash;
+        const char* name;
+        int length;
+        int type;
+        ULONG flags;
+        size_t offset;
+    } const entries[] = {
+        {0x7E03E6CE, "productID", 9, 27, 0xA801, offsetof(Service::GetVersionInfoRecord, productID)},
+        {NameHash(L"GetVersionInfoResult", 20), "GetVersionInfoResult", 20, 0, 0xAC02,
+         offsetof(Service::GetVersionInfoRecord, GetVersionInfoResult)},
+    };
+    for (size_t i = 0; i < 2; ++i) {
+        const DescriptorEntry& e = op.m_entries[i];
+        EXPECT_EQ(entries[i].hash, e.m_nameHash) << i;
+        EXPECT_STREQ(entries[i].name, e.m_nameA) << i;
+        EXPECT_EQ(std::wstring(entries[i].name, entries[i].name + entries[i].length), e.m_nameW) << i;
+        EXPECT_EQ(entries[i].length, e.m_nameLength) << i;
+        EXPECT_EQ(entries[i].type, e.m_typeCode) << i;
+        EXPECT_EQ(entries[i].flags, e.m_flags) << i;
+        EXPECT_EQ(static_cast<int>(entries[i].offset), e.m_recordOffset) << i;
+        EXPECT_EQ(nullptr, e.m_arrayDimensions) << i;
+        EXPECT_EQ(nullptr, e.m_nested) << i;
+        EXPECT_EQ(-1, e.m_sizeIsIndex) << i;
+        EXPECT_EQ(0u, e.m_namespaceHash) << i;
+        EXPECT_EQ(nullptr, e.m_namespaceA) << i;
+    }
+    EXPECT_EQ(0u, op.m_entries[2].m_nameHash);
+}
+
+} // namespace
