@@ -6,5 +6,5 @@ target_compile_definitions(project_options INTERFACE
   _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0800)
 target_compile_options(project_options INTERFACE
   $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra>)
-target_link_options(project_options INTERFACE -static -static-libgcc -static-libstdc++)
+target_link_options(project_options INTERFACE -static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
 target_include_directories(project_options INTERFACE ${PROJECT_SOURCE_DIR})
