@@ -50,21 +50,6 @@ int CString::Delete(int index, int count)
     return GetLength();
 }
 
-CString CString::Mid(int first) const
-{
-    return Mid(first, GetLength());
-}
-
-CString CString::Mid(int first, int count) const
-{
-    const int length = GetLength();
-    first = std::clamp(first, 0, length);
-    count = std::clamp(count, 0, length - first);
-    if (first == 0 && count == length)
-        return *this;
-    return CString(GetString() + first, count);
-}
-
 CString& CString::operator+=(const CString& other)
 {
     if (!other.IsEmpty()) {

@@ -16,14 +16,11 @@ public:
     const wchar_t* GetString() const { return m_data ? m_data->c_str() : L""; }
     operator const wchar_t*() const { return GetString(); }
     std::wstring ToStdString() const { return m_data ? *m_data : std::wstring(); }
-    wchar_t operator[](int index) const { return (*m_data)[static_cast<size_t>(index)]; }
 
     // Index of the first `ch` at or after `start`, or -1.
     int Find(wchar_t ch, int start = 0) const;
     // Removes `count` characters from `index` on (clamped); returns the new length.
     int Delete(int index, int count = 1);
-    CString Mid(int first) const;
-    CString Mid(int first, int count) const;
 
     CString& operator+=(const CString& other);
     CString& operator+=(wchar_t ch);

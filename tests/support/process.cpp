@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "tools/driver/process_driver.h"
+
 namespace test {
 
 std::wstring WindowsPath(const char* path)
@@ -82,24 +84,10 @@ RunResult RunExact(const std::wstring& application, const std::wstring& commandL
                    DWORD timeoutMilliseconds)
 {
     RunResult result;
-    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
-    line.push_back(L'\0');
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    const DWORD begin = ::GetTickCount();
-    if (!::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &info))
-        return result;
-    result.started = true;
-    ::CloseHandle(info.hThread);
-    result.exited = ::WaitForSingleObject(info.hProcess, timeoutMilliseconds) == WAIT_OBJECT_0;
-    result.milliseconds = ::GetTickCount() - begin;
-    if (!result.exited)
-        ::TerminateProcess(info.hProcess, 1);
-    ::GetExitCodeProcess(info.hProcess, &result.exitCode);
-    ::CloseHandle(info.hProcess);
-    return result;
+    driver::RunningProcess process(application, commandLine);
+    result.started = process.Started();
+    result.exited = process.Wait(timeoutMilliseconds, &result.exitCode);
+    return result; // a process still running is ended with the object
 }
 
 ScopedEnvironment::ScopedEnvironment(const wchar_t* name, const std::wstring& value) : m_name(name)

@@ -34,7 +34,6 @@ struct RunResult {
     bool started = false;
     bool exited = false; // false when it still ran at the time limit (then it is ended)
     DWORD exitCode = 0;
-    DWORD milliseconds = 0;
 };
 
 // Starts `application` with exactly `commandLine` (the application name is

@@ -174,7 +174,7 @@ TEST_F(UpdateService, AnswersThatFail)
         if (c.stage != kAnyStage) {
             EXPECT_EQ(c.stage, stage) << c.name;
         }
-        EXPECT_LT(outcome.milliseconds, 10000u) << c.name;
+        EXPECT_LT(outcome.milliseconds, 20000u) << c.name;
     }
 }
 
@@ -213,7 +213,8 @@ TEST_F(UpdateService, ServerThatNeverAnswersTimesOut)
 {
     const Outcome outcome = CallOnce(R"({"hang": true, "hang_seconds": 30})");
     EXPECT_EQ(E_FAIL, outcome.hr);
-    EXPECT_LT(outcome.milliseconds, 8000u);
+    // Bounded by the 2 s time-outs; the margin is for slow machines, far below the 30 s hang.
+    EXPECT_LT(outcome.milliseconds, 20000u);
 }
 
 TEST_F(UpdateService, TotalLimitStopsATricklingBody)
@@ -225,7 +226,8 @@ TEST_F(UpdateService, TotalLimitStopsATricklingBody)
     EXPECT_TRUE(FAILED(outcome.hr));
     EXPECT_EQ(ClientError::ResponseParseFailed, stage);
     EXPECT_GE(outcome.milliseconds, 2900u);
-    EXPECT_LT(outcome.milliseconds, 7000u);
+    // The whole body would take minutes; the margin is for slow machines.
+    EXPECT_LT(outcome.milliseconds, 20000u);
 }
 
 TEST_F(UpdateService, TotalLimitStopsTricklingHeaders)
@@ -233,7 +235,7 @@ TEST_F(UpdateService, TotalLimitStopsTricklingHeaders)
     const Outcome outcome =
         CallOnce(R"({"result": "slow", "trickle": {"interval": 0.3, "bytes": 1, "headers": true}})", nullptr, 3000);
     EXPECT_TRUE(FAILED(outcome.hr));
-    EXPECT_LT(outcome.milliseconds, 7000u);
+    EXPECT_LT(outcome.milliseconds, 20000u);
 }
 
 TEST_F(UpdateService, TotalLimitLeavesAQuickCallAlone)
