@@ -24,7 +24,7 @@ void CReadStreamOnInet::Attach(HINTERNET request, const CCallDeadline* deadline)
     m_deadline = deadline;
 }
 
-HRESULT CReadStreamOnInet::QueryInterface(REFIID iid, void** object)
+HRESULT CReadOnlyStream::QueryInterface(REFIID iid, void** object)
 {
     if (!object)
         return E_POINTER;

@@ -20,19 +20,14 @@ private:
     std::string m_data;
 };
 
-// Lives inside the client: AddRef and Release count nothing.
-class CReadStreamOnInet : public IStream {
+// A stream that is only read, and lives inside its owner: AddRef and Release
+// count nothing, and everything but Read is not implemented.
+class CReadOnlyStream : public IStream {
 public:
-    // The request handle to read from (not owned), and the call's deadline,
-    // after which every read fails.
-    void Attach(HINTERNET request, const CCallDeadline* deadline);
-    void Detach() { m_request = nullptr; }
-
+    virtual ~CReadOnlyStream() = default;
     HRESULT WINAPI QueryInterface(REFIID iid, void** object) override;
     ULONG WINAPI AddRef() override { return 1; }
     ULONG WINAPI Release() override { return 1; }
-
-    HRESULT WINAPI Read(void* buffer, ULONG size, ULONG* read) override;
     HRESULT WINAPI Write(const void*, ULONG, ULONG*) override { return E_NOTIMPL; }
     HRESULT WINAPI Seek(LARGE_INTEGER, DWORD, ULARGE_INTEGER*) override { return E_NOTIMPL; }
     HRESULT WINAPI SetSize(ULARGE_INTEGER) override { return E_NOTIMPL; }
@@ -43,6 +38,17 @@ public:
     HRESULT WINAPI UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
     HRESULT WINAPI Stat(STATSTG*, DWORD) override { return E_NOTIMPL; }
     HRESULT WINAPI Clone(IStream**) override { return E_NOTIMPL; }
+};
+
+// The response body, read from WinINet as it arrives.
+class CReadStreamOnInet : public CReadOnlyStream {
+public:
+    // The request handle to read from (not owned), and the call's deadline,
+    // after which every read fails.
+    void Attach(HINTERNET request, const CCallDeadline* deadline);
+    void Detach() { m_request = nullptr; }
+
+    HRESULT WINAPI Read(void* buffer, ULONG size, ULONG* read) override;
 
 private:
     HINTERNET m_request = nullptr;              // not owned

@@ -2,6 +2,7 @@
 // process's peak memory while reading answers whose skipped Header is large.
 // Runs against the update service tool on loopback (run_service_benchmark.sh).
 #include "soap/sax_handlers.h"
+#include "soap/streams.h"
 #include "update/service.h"
 
 #include <objbase.h>
@@ -80,20 +81,9 @@ HRESULT ReadRaw(unsigned short port, size_t* bytes)
 
 // A document generated as it is read: an envelope whose Header holds
 // `pieces` elements of 1 KB text each.
-class GeneratedEnvelope : public IStream {
+class GeneratedEnvelope : public CReadOnlyStream {
 public:
     explicit GeneratedEnvelope(size_t pieces) : m_pieces(pieces) {}
-    HRESULT WINAPI QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        *object = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ISequentialStream) || IsEqualIID(iid, IID_IStream)
-                      ? static_cast<IStream*>(this)
-                      : nullptr;
-        return *object ? S_OK : E_NOINTERFACE;
-    }
-    ULONG WINAPI AddRef() override { return 1; }
-    ULONG WINAPI Release() override { return 1; }
     HRESULT WINAPI Read(void* buffer, ULONG size, ULONG* read) override
     {
         ULONG done = 0;
@@ -111,16 +101,6 @@ public:
             *read = done;
         return S_OK;
     }
-    HRESULT WINAPI Write(const void*, ULONG, ULONG*) override { return E_NOTIMPL; }
-    HRESULT WINAPI Seek(LARGE_INTEGER, DWORD, ULARGE_INTEGER*) override { return E_NOTIMPL; }
-    HRESULT WINAPI SetSize(ULARGE_INTEGER) override { return E_NOTIMPL; }
-    HRESULT WINAPI CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*, ULARGE_INTEGER*) override { return E_NOTIMPL; }
-    HRESULT WINAPI Commit(DWORD) override { return E_NOTIMPL; }
-    HRESULT WINAPI Revert() override { return E_NOTIMPL; }
-    HRESULT WINAPI LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
-    HRESULT WINAPI UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
-    HRESULT WINAPI Stat(STATSTG*, DWORD) override { return E_NOTIMPL; }
-    HRESULT WINAPI Clone(IStream**) override { return E_NOTIMPL; }
 
 private:
     bool NextPart()
