@@ -1,6 +1,7 @@
 #include "soap/fault.h"
 
 #include "soap/descriptor.h"
+#include "soap/sax_reader.h"
 
 #include <cwchar>
 #include <cwctype>
@@ -71,15 +72,8 @@ HRESULT FaultRecord::ReadFault(IStream* stream, ISAXXMLReader* reader)
         return E_FAIL;
     CSoapFaultParser parser(this, used.Get());
     HRESULT hr = used->putContentHandler(&parser);
-    if (SUCCEEDED(hr)) {
-        VARIANT input;
-        ::VariantInit(&input);
-        input.vt = VT_UNKNOWN;
-        input.punkVal = stream;
-        stream->AddRef();
-        hr = used->parse(input);
-        ::VariantClear(&input);
-    }
+    if (SUCCEEDED(hr))
+        hr = soap::ParseStream(used.Get(), stream);
     used->putContentHandler(nullptr);
     return FAILED(hr) ? hr : S_OK;
 }

@@ -1,6 +1,7 @@
 #include "soap/root_handler.h"
 
 #include "soap/generators.h"
+#include "soap/sax_reader.h"
 #include "soap/system_string.h"
 #include "soap/xml_escape.h"
 
@@ -302,13 +303,7 @@ HRESULT CSoapRootHandler::ParseResponse(IStream* stream)
     HRESULT hr = m_reader->putContentHandler(this);
     if (FAILED(hr))
         return hr;
-    VARIANT input;
-    ::VariantInit(&input);
-    input.vt = VT_UNKNOWN;
-    input.punkVal = stream;
-    stream->AddRef();
-    hr = m_reader->parse(input);
-    ::VariantClear(&input);
+    hr = soap::ParseStream(m_reader.Get(), stream);
     return FAILED(hr) ? hr : S_OK;
 }
 

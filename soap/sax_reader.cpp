@@ -15,4 +15,16 @@ HRESULT CreateSaxReader(ISAXXMLReader** reader)
                               reinterpret_cast<void**>(reader));
 }
 
+HRESULT ParseStream(ISAXXMLReader* reader, IStream* stream)
+{
+    VARIANT input;
+    ::VariantInit(&input);
+    input.vt = VT_UNKNOWN;
+    input.punkVal = stream;
+    stream->AddRef(); // released with the variant
+    const HRESULT hr = reader->parse(input);
+    ::VariantClear(&input);
+    return hr;
+}
+
 } // namespace soap

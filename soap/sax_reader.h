@@ -14,4 +14,7 @@ extern const IID kIidSaxContentHandler;   // ISAXContentHandler
 // COM must be initialised on the calling thread.
 HRESULT CreateSaxReader(ISAXXMLReader** reader);
 
+// Has `reader` parse `stream` to its end with its current content handler.
+HRESULT ParseStream(ISAXXMLReader* reader, IStream* stream);
+
 } // namespace soap

@@ -143,11 +143,7 @@ HRESULT ParseBare(size_t megabytes)
     IgnoreAll handler;
     GeneratedEnvelope stream(megabytes * 1024);
     reader->putContentHandler(&handler);
-    VARIANT input;
-    ::VariantInit(&input);
-    input.vt = VT_UNKNOWN;
-    input.punkVal = &stream;
-    hr = reader->parse(input);
+    hr = soap::ParseStream(reader.Get(), &stream);
     reader->putContentHandler(nullptr);
     return hr;
 }
