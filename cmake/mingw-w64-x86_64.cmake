@@ -1,6 +1,6 @@
 # Cross-build of the same sources for 64-bit Windows. The tests run this
-# build: machines whose kernel cannot start 32-bit Linux programs cannot run
-# 32-bit Wine, while 64-bit Wine runs there (scripts/common.sh says more).
+# build only on machines whose kernel cannot start 32-bit Linux programs, and
+# so cannot run 32-bit Wine (scripts/common.sh says more).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 

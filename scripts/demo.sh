@@ -9,25 +9,18 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 ensure_packages
 build
-trap 'stop_service; stop_all' EXIT
+trap 'stop_service demo; stop_all' EXIT
 VIRTUAL=
 if [ -z "${DISPLAY:-}" ]; then VIRTUAL=1; fi
 start_display
 start_wine
 
-PORT=$(grep -E '^UPDATE_TEST_SERVICE_PORT:' "$BUILD_DIR/CMakeCache.txt" | cut -d= -f2)
-SERVICE=$ROOT/tools/update_service/update_service.py
 DOWNLOAD_URL=http://downloads.example.test/velto-backup/1.1.1.1/setup.exe
-stop_service() { python3 "$SERVICE" stop --port "$PORT" --pidfile "$BUILD_DIR/demo-service.pid" >/dev/null 2>&1 || true; }
-stop_service
-python3 "$SERVICE" start --port "$PORT" --pidfile "$BUILD_DIR/demo-service.pid" \
-  --log "$BUILD_DIR/demo-service.log" --version 1.1.1.1 --url "$DOWNLOAD_URL"
-log "update service on 127.0.0.1:$PORT announces 1.1.1.1 (the launcher is 1.1.1.0)"
+start_service demo --version 1.1.1.1 --url "$DOWNLOAD_URL"
+log "update service on 127.0.0.1:$(service_port) announces 1.1.1.1 (the launcher is 1.1.1.0)"
 
-DEMO_DIR=$WINEPREFIX/drive_c/Velto\ Backup
-mkdir -p "$DEMO_DIR"
-cp "$BUILD_DIR/launcher.exe" "$DEMO_DIR/launcher.exe"
-cp "$BUILD_DIR/tools/recording_product.exe" "$DEMO_DIR/orlix.bim"
+install_launcher "$WINEPREFIX/drive_c/Velto Backup"
+log "installed ${LAUNCHER_EXE#"$ROOT"/} beside the demo product ($TEST_ARCH_WHY)"
 RECORD=$BUILD_DIR/demo-record.txt
 SHELL_LOG=$BUILD_DIR/shell-opened.log
 rm -f "$RECORD" "$SHELL_LOG"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs the whole test suite under Wine.
+# Builds everything and runs the whole test suite under Wine: on the 32-bit
+# build where this machine starts 32-bit programs, else on the 64-bit one.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 ensure_packages
@@ -8,4 +9,5 @@ trap stop_all EXIT
 start_display
 start_wine
 cd "$BUILD_DIR"
+echo "tested build: ${BUILD_DIR#"$ROOT"/} ($TEST_ARCH_WHY)"
 ctest --output-on-failure --timeout 900 "$@"

@@ -53,4 +53,6 @@ def main(path, objdump):
 
 
 if __name__ == "__main__":
+    if len(sys.argv) > 4:
+        print("the end-to-end tests install %s: %s" % (sys.argv[4], sys.argv[3]))
     sys.exit(main(sys.argv[1], sys.argv[2]))

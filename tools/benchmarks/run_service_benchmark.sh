@@ -6,7 +6,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/common.sh"
 
 PORT=${BENCHMARK_SERVICE_PORT:-18734}
 ensure_packages
-configure_and_build "$BUILD_DIR" mingw-w64-x86_64.cmake
+configure_and_build "$BUILD_DIR" "$TEST_TOOLCHAIN"
 SERVICE=$ROOT/tools/update_service/update_service.py
 cleanup() { python3 "$SERVICE" stop --port "$PORT" --pidfile "$BUILD_DIR/benchmark_service.pid" || true; stop_all; }
 trap cleanup EXIT
