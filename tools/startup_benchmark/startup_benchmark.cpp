@@ -1,12 +1,15 @@
-// Prints how long a start through the launcher takes, against starting the
-// product directly, and how long it takes until the error box appears when
-// the service cannot be reached. Run it through scripts/benchmark-startup.sh,
+// Prints how long a start through the launcher takes, against the start-up
+// floor (floor.exe: the launcher's imports and manifest, only the platform
+// calls of a run) and against starting the product directly, interleaved in
+// one run; and how long it takes until the error box appears when the
+// service cannot be reached. Run it through scripts/benchmark-startup.sh,
 // which installs the programs and sets up the service for each phase.
 //
 //   startup_benchmark launch <folder> <runs>    service answers "up to date"
 //   startup_benchmark errorbox <folder> <runs>  service port closed
 //
-// <folder> holds launcher.exe and the recording product as orlix.bim.
+// <folder> holds launcher.exe, floor.exe and the recording product as
+// orlix.bim.
 #include <windows.h>
 
 #include <algorithm>
@@ -89,21 +92,24 @@ int wmain(int argc, wchar_t** argv)
     ::SetEnvironmentVariableW(L"ORLIX_RECORD_FILE", record.c_str());
 
     if (mode == L"launch") {
-        std::vector<double> throughLauncher, direct;
+        const wchar_t* const programs[] = {L"launcher.exe", L"floor.exe", L"orlix.bim"};
+        std::vector<double> samples[3];
         for (int i = 0; i < runs; ++i) {
-            const double a = TimeUntilProductRuns(folder + L"launcher.exe", record);
-            const double b = TimeUntilProductRuns(folder + L"orlix.bim", record);
-            if (a < 0 || b < 0) {
-                std::fprintf(stderr, "run %d: the product did not start\n", i);
-                return 1;
+            for (int p = 0; p < 3; ++p) {
+                const double elapsed = TimeUntilProductRuns(folder + programs[p], record);
+                if (elapsed < 0) {
+                    std::fprintf(stderr, "run %d: the product did not start through %ls\n", i, programs[p]);
+                    return 1;
+                }
+                samples[p].push_back(elapsed);
             }
-            throughLauncher.push_back(a);
-            direct.push_back(b);
         }
-        const Summary viaLauncher = Summarize(throughLauncher), viaProduct = Summarize(direct);
-        Print("launcher.exe until the product runs", viaLauncher, throughLauncher.size());
-        Print("orlix.bim started directly", viaProduct, direct.size());
-        std::printf("%-44s %8.2f\n", "ratio of the medians", viaLauncher.median / viaProduct.median);
+        const Summary launcher = Summarize(samples[0]), floor = Summarize(samples[1]), direct = Summarize(samples[2]);
+        Print("launcher.exe until the product runs", launcher, samples[0].size());
+        Print("floor.exe (platform calls only) until then", floor, samples[1].size());
+        Print("orlix.bim started directly", direct, samples[2].size());
+        std::printf("%-44s %8.2f\n", "launcher / floor (medians)", launcher.median / floor.median);
+        std::printf("%-44s %8.2f\n", "launcher / direct (medians)", launcher.median / direct.median);
         return 0;
     }
     if (mode == L"errorbox") {
