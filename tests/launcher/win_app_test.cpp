@@ -18,7 +18,13 @@ public:
         ++initCalls;
         return m_body(*this);
     }
+    int ExitInstance() override
+    {
+        ++exitCalls;
+        return CWinApp::ExitInstance();
+    }
     int initCalls = 0;
+    int exitCalls = 0;
 
 private:
     Body m_body;
@@ -38,6 +44,7 @@ TEST(WinApp, EntryRecordsTheTailSetsTheErrorModeAndEndsWithExitInstance)
     });
     EXPECT_EQ(0, AfxWinMain(nullptr, LR"("C:\Apps\launcher.exe"  a "b c" )", SW_SHOWMINIMIZED));
     EXPECT_EQ(1, app.initCalls);
+    EXPECT_EQ(1, app.exitCalls);
     EXPECT_STREQ(LR"(a "b c" )", app.m_lpCmdLine);
     EXPECT_EQ(SW_SHOWMINIMIZED, app.m_nCmdShow);
     EXPECT_EQ(static_cast<UINT>(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX), modeSeen & 0x8001u);
@@ -54,15 +61,12 @@ TEST(WinApp, ExitCodeIsTheLastMessagesWParam)
     AfxGetThreadState().m_msgCur = MSG{};
 }
 
-TEST(WinApp, AnEscapingExceptionEndsTheRunWithANonZeroCode)
+TEST(WinApp, AnEscapingExceptionEndsTheRunAtOnceWithANonZeroCode)
 {
-    bool continued = false;
-    ScriptedApp app([&continued](CWinApp&) -> BOOL {
-        throw std::runtime_error("PathHelpers::GetModuleFileName fail");
-        continued = true;
-    });
+    ScriptedApp app([](CWinApp&) -> BOOL { throw std::runtime_error("PathHelpers::GetModuleFileName fail"); });
     EXPECT_EQ(kUnhandledExceptionExitCode, AfxWinMain(nullptr, L"launcher.exe", SW_SHOW));
-    EXPECT_FALSE(continued);
+    EXPECT_EQ(1, app.initCalls);
+    EXPECT_EQ(0, app.exitCalls) << "the framework's exit steps are skipped";
 }
 
 TEST(WinApp, AppNameIsTheFileNameWithoutExtension)
