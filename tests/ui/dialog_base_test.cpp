@@ -26,6 +26,34 @@ TEST(CenterOver, ShiftsArithmetically)
     }
 }
 
+TEST(PlaceInWorkArea, MovesOnlyWhatWouldLeaveTheWorkAreaAndCutsATallWindowToIt)
+{
+    const RECT screen = {0, 0, 1280, 1000};
+    const struct {
+        const char* name;
+        RECT reference;
+        SIZE size;
+        RECT work;
+        RECT expected;
+    } cases[] = {
+        {"fits: centred", screen, {300, 200}, screen, {490, 400, 790, 600}},
+        {"over a window at the right edge", {1100, 100, 1500, 300}, {300, 100}, screen, {980, 150, 1280, 250}},
+        {"over a window above the screen", {0, -300, 400, -100}, {200, 100}, screen, {100, 0, 300, 100}},
+        {"taller than the work area", screen, {300, 1500}, screen, {490, 0, 790, 1000}},
+        {"wider than the work area: left edge shows", {0, 0, 500, 400}, {600, 100}, {0, 0, 500, 400},
+         {0, 150, 600, 250}},
+        {"work area below a top panel", {1280, 0, 2560, 1024}, {400, 1100}, {1280, 40, 2560, 1024},
+         {1720, 40, 2120, 1024}},
+    };
+    for (const auto& c : cases) {
+        const RECT placed = PlaceInWorkArea(c.reference, c.size.cx, c.size.cy, c.work);
+        EXPECT_EQ(c.expected.left, placed.left) << c.name;
+        EXPECT_EQ(c.expected.top, placed.top) << c.name;
+        EXPECT_EQ(c.expected.right, placed.right) << c.name;
+        EXPECT_EQ(c.expected.bottom, placed.bottom) << c.name;
+    }
+}
+
 const DialogTemplate& ProbeTemplate()
 {
     static const DialogTemplate probe(0x80C800C8, WS_EX_TOPMOST, 0, 0, 186, 90, L"",
