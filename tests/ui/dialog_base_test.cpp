@@ -1,6 +1,9 @@
 // The dialog base: its font, its placement and the framework dialog under it.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "framework/thread_state.h"
 #include "ui/skin_dialog.h"
 
@@ -198,6 +201,73 @@ TEST(SkinDialog, AQuitMessageEndsTheLoopAndIsPassedOn)
     MSG quit = {};
     ASSERT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(3u, quit.wParam);
+}
+
+} // namespace
+
+namespace {
+
+HWND WaitForVisibleDialog(DWORD threadId)
+{
+    for (int tries = 0; tries < 500; ++tries) {
+        HWND found = nullptr;
+        ::EnumThreadWindows(
+            threadId,
+            [](HWND window, LPARAM param) -> BOOL {
+                wchar_t className[16] = {};
+                ::GetClassNameW(window, className, 16);
+                if (!::IsWindowVisible(window) || lstrcmpW(className, L"#32770") != 0)
+                    return TRUE;
+                *reinterpret_cast<HWND*>(param) = window;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&found));
+        if (found)
+            return found;
+        ::Sleep(10);
+    }
+    return nullptr;
+}
+
+TEST(SkinDialog, TheLoopEndsWhenItsDialogIsDestroyedWithItsOwner)
+{
+    HWND owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, owner);
+    CWnd ownerWindow(owner);
+    class Owned : public SkinDialog {
+    public:
+        explicit Owned(CWnd* parent) : SkinDialog(ProbeTemplate(), parent) {}
+        void UpdateFont() override { ApplyFont(*this); }
+    } dialog(&ownerWindow);
+
+    // From another thread, as another part of the program would: the owner
+    // is closed (its own thread destroys it, and the dialog with it). If the
+    // loop waited on, it is ended with WM_QUIT after a while, and that shows.
+    const DWORD thread = ::GetCurrentThreadId();
+    std::atomic<bool> returned{false};
+    bool shown = false;
+    bool rescued = false;
+    std::thread outside([&] {
+        shown = WaitForVisibleDialog(thread) != nullptr;
+        ::SendMessageW(owner, WM_CLOSE, 0, 0);
+        for (int tries = 0; tries < 500 && !returned; ++tries)
+            ::Sleep(10);
+        if (!returned) {
+            rescued = true;
+            ::PostThreadMessageW(thread, WM_QUIT, 0, 0);
+        }
+    });
+    const INT_PTR result = dialog.DoModal();
+    returned = true;
+    outside.join();
+    MSG quit = {};
+    ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(rescued) << "the loop went on waiting after its dialog was destroyed";
+    EXPECT_EQ(-1, result);
+    EXPECT_FALSE(::IsWindow(owner));
+    EXPECT_EQ(nullptr, dialog.GetSafeHwnd());
 }
 
 } // namespace
