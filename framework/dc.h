@@ -26,6 +26,10 @@ public:
     int SetBkMode(int mode) { return ::SetBkMode(m_hDC, mode); }
     int SetGraphicsMode(int mode) { return ::SetGraphicsMode(m_hDC, mode); }
     BOOL SetWorldTransform(const XFORM* transform) { return ::SetWorldTransform(m_hDC, transform); }
+    int IntersectClipRect(const RECT& rect)
+    {
+        return ::IntersectClipRect(m_hDC, rect.left, rect.top, rect.right, rect.bottom);
+    }
     int SaveDC() { return ::SaveDC(m_hDC); }
     BOOL RestoreDC(int saved) { return ::RestoreDC(m_hDC, saved); }
 

@@ -70,7 +70,8 @@ INT_PTR CDialog::DoModal()
     // The last message retrieved stays in the thread state: the application
     // reports its wParam as the exit code.
     MSG& msg = AfxGetThreadState().m_msgCur;
-    while (!m_modalDone) {
+    m_inModalLoop = true;
+    while (!m_modalDone && m_hWnd) {
         const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got == -1)
             break;
@@ -79,11 +80,16 @@ INT_PTR CDialog::DoModal()
             ::PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
+        if (!m_hWnd) // destroyed while the loop waited: nothing is left to run
+            break;
+        if (PreTranslateMessage(&msg))
+            continue;
         if (!::IsDialogMessageW(hwnd, &msg)) {
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
         }
     }
+    m_inModalLoop = false;
 
     // The owner is enabled first so that it gets the activation back.
     if (disableOwner)
@@ -112,6 +118,10 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         self->m_hWnd = nullptr;
+        // Destroyed from outside (its owner went, say): no message will come
+        // for this window any more, so wake the loop waiting for one.
+        if (self->m_inModalLoop && !self->m_modalDone)
+            ::PostMessageW(nullptr, WM_NULL, 0, 0);
     }
     if (!handled)
         return FALSE;

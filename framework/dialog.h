@@ -1,8 +1,8 @@
 #pragma once
 // A modal dialog made from a template. DoModal creates it, disables the
 // owner and runs the framework's modal loop (with the keyboard handling of a
-// dialog) until EndDialog; the window is bound to its object through the
-// creation parameter and DWLP_USER.
+// dialog) until EndDialog or until the window is destroyed; the window is
+// bound to its object through the creation parameter and DWLP_USER.
 #include "framework/dialog_template.h"
 #include "framework/wnd.h"
 
@@ -12,7 +12,8 @@ public:
     ~CDialog() override;
 
     // Runs the dialog; its result is the value given to EndDialog, or -1
-    // when the window cannot be created (or the loop saw WM_QUIT).
+    // when the window cannot be created, is destroyed before EndDialog (its
+    // owner went, for example) or the loop saw WM_QUIT.
     INT_PTR DoModal();
     // Ends the modal loop with `result`; the window goes when DoModal returns.
     void EndDialog(int result);
@@ -37,5 +38,6 @@ private:
 
     const DialogTemplate m_template;
     bool m_modalDone = false;
+    bool m_inModalLoop = false;
     INT_PTR m_modalResult = -1;
 };

@@ -20,6 +20,10 @@ public:
     virtual const CRuntimeClass* GetRuntimeClass() const;
     const MessageMap* GetMessageMap() const override;
 
+    // Sees each message a modal loop retrieves before the dialog keyboard
+    // handling does; TRUE when it handled the message.
+    virtual BOOL PreTranslateMessage(MSG*) { return FALSE; }
+
     void SetWindowText(const wchar_t* text) { ::SetWindowTextW(m_hWnd, text); }
     CString GetWindowText() const;
     void GetClientRect(RECT* rect) const { ::GetClientRect(m_hWnd, rect); }

@@ -47,6 +47,14 @@ int ButtonRowTop(POINT iconPos, int iconHeight, const RECT& textRect)
     return std::max<LONG>(iconPos.y + iconHeight, textRect.bottom) + kMargin;
 }
 
+int FitButtonRow(int naturalTop, const std::vector<SIZE>& natural, const RECT& client)
+{
+    int rowHeight = 0;
+    for (const SIZE& size : natural)
+        rowHeight = std::max<int>(rowHeight, size.cy);
+    return std::min<int>(naturalTop, client.bottom - kMargin - rowHeight);
+}
+
 std::vector<RECT> ArrangeButtons(const RECT& client, int top, const std::vector<SIZE>& natural)
 {
     std::vector<RECT> placed;

@@ -32,6 +32,10 @@ DialogGeometry ComputeDialogGeometry(const RECT& client, const RECT& window, SIZ
 // The top of the button row: below the lower of icon and text.
 int ButtonRowTop(POINT iconPos, int iconHeight, const RECT& textRect);
 
+// The top of a row of buttons of these sizes: `naturalTop`, or higher when
+// the client area was cut short (to the screen) and the row would not fit.
+int FitButtonRow(int naturalTop, const std::vector<SIZE>& natural, const RECT& client);
+
 // The buttons' rectangles in list order, centred in the client area; short
 // buttons are widened to 85 when the widened row fits inside it.
 std::vector<RECT> ArrangeButtons(const RECT& client, int top, const std::vector<SIZE>& natural);

@@ -3,21 +3,32 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include <algorithm>
+#include <memory>
+#include <type_traits>
+
 #include <boost/make_shared.hpp>
 
 #include "framework/dc.h"
+#include "message/clipboard.h"
 #include "message/dialog_geometry.h"
+#include "message/readable_text.h"
 
 namespace Message {
 
 namespace {
-constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON; // 0x50010000
+// Buttons tell the dialog when they get the focus (BS_NOTIFY), so that the
+// focused one is the default one however the focus came there.
+constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY;
+// The static control that holds the message for screen readers, with the
+// identifier the system's message box gives its text.
+constexpr UINT kReaderTextId = 0xFFFF;
 
 const MessageMapEntry kDialogEntries[] = {
     {WM_PAINT, 0, 0, [](CCmdTarget& t, WPARAM, LPARAM) -> LRESULT { static_cast<Dialog&>(t).OnPaint(); return 0; }},
-    {WM_COMMAND, 1, 11,
-     [](CCmdTarget& t, WPARAM wParam, LPARAM) -> LRESULT {
-         static_cast<Dialog&>(t).EndDialog(LOWORD(wParam));
+    {WM_COMMAND, 0, 0xFFFF,
+     [](CCmdTarget& t, WPARAM wParam, LPARAM lParam) -> LRESULT {
+         static_cast<Dialog&>(t).OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
          return 0;
      }},
     {WM_MOUSEMOVE, 0, 0,
@@ -46,6 +57,26 @@ LPCWSTR SystemIconFor(Type type)
     }
     return nullptr;
 }
+
+// The sound the system's message box plays for the same icon.
+UINT SystemSoundFor(Type type)
+{
+    switch (type) {
+    case Error: return MB_ICONHAND;
+    case Warning: return MB_ICONEXCLAMATION;
+    case Information: return MB_ICONASTERISK;
+    case Question: return MB_ICONQUESTION;
+    }
+    return MB_OK;
+}
+
+// Changes a push button between default and plain, keeping its other styles.
+void SetPushButtonKind(HWND button, DWORD kind)
+{
+    const DWORD style = static_cast<DWORD>(::GetWindowLongW(button, GWL_STYLE));
+    if ((style & BS_TYPEMASK) != kind)
+        ::SendMessageW(button, BM_SETSTYLE, (style & 0xFFFF & ~BS_TYPEMASK) | kind, TRUE);
+}
 } // namespace
 
 const CRuntimeClass Dialog::classDialog = {"Dialog", &SkinDialog::classSkinDialog};
@@ -60,7 +91,8 @@ const DialogTemplate& ExtendedMessageBoxTemplate()
 }
 
 Dialog::Dialog(const CString& caption, const CString& text, Type type, const ButtonSpecs& buttons, CWnd* parent)
-    : SkinDialog(ExtendedMessageBoxTemplate(), parent), m_caption(caption), m_text(text), m_buttonSpecs(buttons)
+    : SkinDialog(ExtendedMessageBoxTemplate(), parent), m_caption(caption), m_text(text), m_buttonSpecs(buttons),
+      m_type(type)
 {
     if (LPCWSTR icon = SystemIconFor(type))
         if (HICON handle = ::LoadIconW(nullptr, icon))
@@ -121,11 +153,16 @@ BOOL Dialog::OnInitDialog()
         m_textRect = geometry.textRect;
         m_iconPos = geometry.iconPos;
         ResizeAndCenter(geometry.windowSize.cx, geometry.windowSize.cy);
-        PositionButtons();
+        ShowTextAbove(PositionButtons(), icon.cy);
+        CreateReaderText();
     }
 
     // The buttons made above get the dialog font too.
     UpdateFont();
+    // The dialog manager gives the first button the focus when this returns.
+    if (!m_buttons.empty())
+        MakeDefaultButton(m_buttons.front()->GetSafeHwnd());
+    ::MessageBeep(SystemSoundFor(m_type));
     return result;
 }
 
@@ -135,28 +172,106 @@ void Dialog::CreateButtons(CDC& dc)
         const SIZE label = dc.GetTextExtent(spec.label.GetString(), spec.label.GetLength());
         const RECT rect = {0, 0, label.cx + kButtonExtraWidth, label.cy + kButtonExtraHeight};
         auto button = boost::make_shared<CButton>();
-        button->Create(spec.label, kButtonStyle, rect, this, static_cast<UINT>(spec.id));
+        // The buttons are a group of their own: arrow keys move among them only.
+        const DWORD style = kButtonStyle | (m_buttons.empty() ? WS_GROUP : 0);
+        button->Create(spec.label, style, rect, this, static_cast<UINT>(spec.id));
         m_buttons.push_back(button);
     }
 }
 
-void Dialog::PositionButtons()
+void Dialog::CreateReaderText()
 {
-    if (m_buttons.empty())
+    // Screen readers read a message box from the text of its static control.
+    // This one lies over the text and paints nothing (an empty window region):
+    // the dialog paints the text itself. Mouse input passes through it to the
+    // dialog, and as a group of its own it never takes the focus.
+    const std::wstring text = ReadableText(m_elements, false);
+    HWND reader = ::CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT | SS_NOPREFIX,
+                                    m_textShown.left, m_textShown.top, m_textShown.right - m_textShown.left,
+                                    m_textShown.bottom - m_textShown.top, m_hWnd,
+                                    reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kReaderTextId)),
+                                    ::GetModuleHandleW(nullptr), nullptr);
+    if (!reader)
         return;
+    struct RegionDeleter {
+        void operator()(HRGN region) const { ::DeleteObject(region); }
+    };
+    std::unique_ptr<std::remove_pointer_t<HRGN>, RegionDeleter> nothing(::CreateRectRgn(0, 0, 0, 0));
+    if (nothing && ::SetWindowRgn(reader, nothing.get(), FALSE))
+        nothing.release(); // the window owns it now
+    // Read before the buttons, as in the system's message box.
+    ::SetWindowPos(reader, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+int Dialog::PositionButtons()
+{
     RECT client = {};
     GetClientRect(&client);
+    if (m_buttons.empty())
+        return client.bottom;
     std::vector<SIZE> natural;
     for (const auto& button : m_buttons) {
         RECT rect = {};
         ::GetWindowRect(button->GetSafeHwnd(), &rect);
         natural.push_back(SIZE{rect.right - rect.left, rect.bottom - rect.top});
     }
-    const int top = ButtonRowTop(m_iconPos, IconSize().cy, m_textRect);
+    const int top = FitButtonRow(ButtonRowTop(m_iconPos, IconSize().cy, m_textRect), natural, client);
     const std::vector<RECT> placed = ArrangeButtons(client, top, natural);
     for (size_t i = 0; i < m_buttons.size(); ++i)
         m_buttons[i]->SetWindowPos(nullptr, placed[i].left, placed[i].top, placed[i].right - placed[i].left,
                                    placed[i].bottom - placed[i].top, SWP_NOZORDER | SWP_NOACTIVATE);
+    return top;
+}
+
+void Dialog::ShowTextAbove(int below, int iconHeight)
+{
+    m_textShown = m_textRect;
+    m_textShown.bottom = std::min<LONG>(m_textShown.bottom, below - kMargin);
+    if (m_textShown.bottom < m_textRect.bottom) { // the box was cut to the screen
+        const LONG shownHeight = m_textShown.bottom - m_textShown.top;
+        m_iconPos.y = std::min<LONG>(m_iconPos.y, m_textShown.top + ((shownHeight - iconHeight) >> 1));
+    }
+}
+
+void Dialog::MakeDefaultButton(HWND button)
+{
+    bool ours = false;
+    for (const auto& b : m_buttons)
+        ours = ours || b->GetSafeHwnd() == button;
+    if (!ours)
+        return;
+    SendMessage(DM_SETDEFID, static_cast<WPARAM>(::GetDlgCtrlID(button)));
+    // Setting the identifier does not always redraw the old default button.
+    for (const auto& b : m_buttons)
+        SetPushButtonKind(b->GetSafeHwnd(), b->GetSafeHwnd() == button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+}
+
+void Dialog::OnCommand(UINT id, UINT code, HWND control)
+{
+    if (code == BN_SETFOCUS)
+        MakeDefaultButton(control);
+    else if (code == BN_CLICKED && id >= 1 && id <= 11)
+        EndDialog(static_cast<int>(id));
+}
+
+BOOL Dialog::PreTranslateMessage(MSG* msg)
+{
+    if (msg->message != WM_KEYDOWN || (msg->hwnd != m_hWnd && !::IsChild(m_hWnd, msg->hwnd)))
+        return FALSE;
+    const bool control = ::GetKeyState(VK_CONTROL) < 0;
+    const bool alt = ::GetKeyState(VK_MENU) < 0; // Ctrl+Alt is AltGr on many keyboards
+    if (!control || alt || (msg->wParam != 'C' && msg->wParam != VK_INSERT))
+        return FALSE;
+    CopyTextToClipboard(m_hWnd, ClipboardText());
+    return TRUE;
+}
+
+std::wstring Dialog::ClipboardText() const
+{
+    std::vector<std::wstring> labels;
+    for (const ButtonSpec& spec : m_buttonSpecs)
+        labels.push_back(spec.label.ToStdString());
+    return ClipboardLayout(m_caption.ToStdString(), ReadableText(m_elements, true), labels);
 }
 
 void Dialog::OnPaint()
@@ -167,6 +282,13 @@ void Dialog::OnPaint()
     CSelectFont font(dc, GetFont());
     CSelectTextColor color(dc, ::GetSysColor(COLOR_WINDOWTEXT));
     const int saved = dc.SaveDC();
+    if (m_textShown.bottom < m_textRect.bottom) {
+        // Cut to the screen: the rest of the text would run under the buttons.
+        RECT shown = {};
+        GetClientRect(&shown);
+        shown.bottom = m_textShown.bottom;
+        dc.IntersectClipRect(shown);
+    }
     dc.SetBkMode(TRANSPARENT);
     dc.SetGraphicsMode(GM_ADVANCED);
     const XFORM shift = {1.0f, 0.0f, 0.0f, 1.0f, static_cast<FLOAT>(m_textRect.left),
@@ -188,6 +310,8 @@ void Dialog::OnMouseMove(UINT, POINT)
 
 void Dialog::OnLButtonUp(UINT, POINT point)
 {
+    if (m_textShown.bottom < m_textRect.bottom && point.y >= m_textShown.bottom)
+        return; // a link there is out of sight
     const POINT inText = {point.x - m_textRect.left, point.y - m_textRect.top};
     for (const auto& element : m_elements) {
         const std::wstring link = element->GetLink(inText);

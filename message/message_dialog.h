@@ -2,6 +2,10 @@
 // The program's message box: a modal dialog with the system icon of its
 // type, the message (wrapped, with clickable links) and a centred row of the
 // caller's buttons. It ends with any command identifier from 1 to 11.
+// Like the system's message box it makes the focused button the default one
+// (Enter presses it), copies itself to the clipboard on Ctrl+C, keeps its
+// message in a static control for screen readers and plays the sound of its
+// type when it appears.
 #include <windows.h>
 
 #include <string>
@@ -41,8 +45,13 @@ public:
     void UpdateFont() override { ApplyFont(*this); }
     const CRuntimeClass* GetRuntimeClass() const override;
     const MessageMap* GetMessageMap() const override;
+    // Ctrl+C and Ctrl+Insert copy the box, whichever of its windows has the focus.
+    BOOL PreTranslateMessage(MSG* msg) override;
 
     void OnPaint();
+    // A button was pressed (or Enter, Escape, the close box): ids 1 to 11 end
+    // the dialog. A button that gets the focus becomes the default one.
+    void OnCommand(UINT id, UINT code, HWND control);
     void OnMouseMove(UINT flags, POINT point);
     void OnLButtonUp(UINT flags, POINT point);
 
@@ -52,6 +61,10 @@ public:
     static void SplitAndAdd(Elements& elements, const std::wstring& text);
     // Appends a HyperLink to `target` per line, with a separator between lines.
     static void SplitAndAdd(Elements& elements, const std::wstring& text, const std::wstring& target);
+
+    // The box as the clipboard gets it: caption, message (a link's target
+    // after its text) and button labels, in the system's message-box layout.
+    std::wstring ClipboardText() const;
 
     // What the layout decided, for whoever inspects the open dialog.
     const RECT& TextRect() const { return m_textRect; }
@@ -63,7 +76,14 @@ public:
 
 private:
     void CreateButtons(CDC& dc);
-    void PositionButtons();
+    // Places the buttons in the client area; returns the top of what lies
+    // below the text: the button row, or the client area's bottom.
+    int PositionButtons();
+    // The text shows down to a margin above `below`; in a box cut to the
+    // screen the rest is cut off and the icon stays beside what shows.
+    void ShowTextAbove(int below, int iconHeight);
+    void CreateReaderText();
+    void MakeDefaultButton(HWND button);
     SIZE IconSize() const;
 
     CString m_caption;
@@ -75,6 +95,8 @@ private:
     POINT m_iconPos = {};
     Elements m_elements;
     TRACKMOUSEEVENT m_mouseTrack = {};
+    Type m_type;
+    RECT m_textShown = {}; // m_textRect, cut above the buttons when the box is cut to the screen
 };
 
 } // namespace Message

@@ -1,5 +1,7 @@
 #include "ui/skin_dialog.h"
 
+#include <algorithm>
+
 #include "framework/win_app.h"
 
 namespace {
@@ -23,6 +25,16 @@ POINT CenterOver(const RECT& reference, int cx, int cy)
     at.x = reference.left + ((reference.right - cx - reference.left) >> 1);
     at.y = reference.top + ((reference.bottom - cy - reference.top) >> 1);
     return at;
+}
+
+RECT PlaceInWorkArea(const RECT& reference, int cx, int cy, const RECT& work)
+{
+    const int height = std::min<int>(cy, std::max<int>(work.bottom - work.top, 0));
+    POINT at = CenterOver(reference, cx, height);
+    // Right and bottom first, then left and top, which win when it is larger.
+    at.x = std::max<int>(std::min<int>(at.x, work.right - cx), work.left);
+    at.y = std::max<int>(std::min<int>(at.y, work.bottom - height), work.top);
+    return RECT{at.x, at.y, at.x + cx, at.y + height};
 }
 
 SkinDialog::SkinDialog(const DialogTemplate& dialogTemplate, CWnd* parent) : CDialog(dialogTemplate, parent)
@@ -49,5 +61,14 @@ void SkinDialog::ResizeAndCenter(int cx, int cy)
     RECT rect = {};
     ::GetWindowRect(reference, &rect);
     const POINT at = CenterOver(rect, cx, cy);
-    SetWindowPos(nullptr, at.x, at.y, cx, cy, SWP_NOZORDER);
+    const RECT centred = {at.x, at.y, at.x + cx, at.y + cy};
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    if (!::GetMonitorInfoW(::MonitorFromRect(&centred, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        SetWindowPos(nullptr, at.x, at.y, cx, cy, SWP_NOZORDER);
+        return;
+    }
+    const RECT placed = PlaceInWorkArea(rect, cx, cy, monitor.rcWork);
+    SetWindowPos(nullptr, placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top,
+                 SWP_NOZORDER);
 }

@@ -210,6 +210,61 @@ TEST(MessageShow, WithoutAnIconTheTextStarts12FromTheEdgeAndWrapsAt526)
     EXPECT_EQ(textRect.bottom + 12, info.client.bottom);
 }
 
+bool Inside(const RECT& outer, const RECT& inner)
+{
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+TEST(MessageShow, ATextTallerThanTheScreenKeepsTheBoxAndItsButtonsInTheWorkArea)
+{
+    std::wstring text;
+    for (int line = 1; line <= 150; ++line)
+        text += L"Line " + std::to_wstring(line) + L" of a long report.\n";
+    Message::ButtonSpecs buttons;
+    Message::AddStandardButton(Message::AddStandardButton(buttons, IDOK), IDCANCEL);
+    Message::Dialog dialog(L"Report", text.c_str(), Message::Information, buttons, nullptr);
+    RECT work = {};
+    RECT box = {};
+    std::vector<RECT> buttonRects;
+    RECT shownText = {};
+    RECT textRect = {};
+    POINT iconPos = {};
+    LONG firstButtonTop = 0;
+    const int result = RunDialog(dialog, [&](HWND hwnd) {
+        MONITORINFO monitor = {};
+        monitor.cbSize = sizeof(monitor);
+        ::GetMonitorInfoW(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &monitor);
+        work = monitor.rcWork;
+        ::GetWindowRect(hwnd, &box);
+        textRect = dialog.TextRect();
+        iconPos = dialog.IconPos();
+        const DialogInfo info = test::ReadDialog(hwnd);
+        firstButtonTop = info.buttons.empty() ? 0 : info.buttons[0].rect.top;
+        for (const auto& button : info.buttons) {
+            RECT screen = {};
+            ::GetWindowRect(button.window, &screen);
+            buttonRects.push_back(screen);
+        }
+        // The message's static control covers the text that shows.
+        if (HWND reader = ::GetWindow(hwnd, GW_CHILD))
+            ::GetWindowRect(reader, &shownText);
+        if (!info.buttons.empty())
+            test::Press(info.buttons[0].window);
+    });
+    EXPECT_EQ(IDOK, result);
+    EXPECT_GT(textRect.bottom - textRect.top, work.bottom - work.top) << "the text is not taller than the screen";
+    EXPECT_TRUE(Inside(work, box));
+    EXPECT_EQ(work.top, box.top);
+    EXPECT_EQ(work.bottom, box.bottom);
+    ASSERT_EQ(2u, buttonRects.size());
+    for (const RECT& button : buttonRects)
+        EXPECT_TRUE(Inside(work, button));
+    // The text shows down to 12 pixels above the buttons, the icon beside it.
+    EXPECT_EQ(buttonRects[0].top - 12, shownText.bottom);
+    EXPECT_LE(iconPos.y + kIcon + 12, firstButtonTop);
+}
+
 std::string ReadWholeFile(const std::wstring& path)
 {
     std::ifstream in(path.c_str());

@@ -1,6 +1,9 @@
 // The dialog base: its font, its placement and the framework dialog under it.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "framework/thread_state.h"
 #include "ui/skin_dialog.h"
 
@@ -23,6 +26,34 @@ TEST(CenterOver, ShiftsArithmetically)
         const POINT at = CenterOver(c.reference, c.cx, c.cy);
         EXPECT_EQ(c.expected.x, at.x) << "case " << (&c - cases);
         EXPECT_EQ(c.expected.y, at.y) << "case " << (&c - cases);
+    }
+}
+
+TEST(PlaceInWorkArea, MovesOnlyWhatWouldLeaveTheWorkAreaAndCutsATallWindowToIt)
+{
+    const RECT screen = {0, 0, 1280, 1000};
+    const struct {
+        const char* name;
+        RECT reference;
+        SIZE size;
+        RECT work;
+        RECT expected;
+    } cases[] = {
+        {"fits: centred", screen, {300, 200}, screen, {490, 400, 790, 600}},
+        {"over a window at the right edge", {1100, 100, 1500, 300}, {300, 100}, screen, {980, 150, 1280, 250}},
+        {"over a window above the screen", {0, -300, 400, -100}, {200, 100}, screen, {100, 0, 300, 100}},
+        {"taller than the work area", screen, {300, 1500}, screen, {490, 0, 790, 1000}},
+        {"wider than the work area: left edge shows", {0, 0, 500, 400}, {600, 100}, {0, 0, 500, 400},
+         {0, 150, 600, 250}},
+        {"work area below a top panel", {1280, 0, 2560, 1024}, {400, 1100}, {1280, 40, 2560, 1024},
+         {1720, 40, 2120, 1024}},
+    };
+    for (const auto& c : cases) {
+        const RECT placed = PlaceInWorkArea(c.reference, c.size.cx, c.size.cy, c.work);
+        EXPECT_EQ(c.expected.left, placed.left) << c.name;
+        EXPECT_EQ(c.expected.top, placed.top) << c.name;
+        EXPECT_EQ(c.expected.right, placed.right) << c.name;
+        EXPECT_EQ(c.expected.bottom, placed.bottom) << c.name;
     }
 }
 
@@ -170,6 +201,73 @@ TEST(SkinDialog, AQuitMessageEndsTheLoopAndIsPassedOn)
     MSG quit = {};
     ASSERT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(3u, quit.wParam);
+}
+
+} // namespace
+
+namespace {
+
+HWND WaitForVisibleDialog(DWORD threadId)
+{
+    for (int tries = 0; tries < 500; ++tries) {
+        HWND found = nullptr;
+        ::EnumThreadWindows(
+            threadId,
+            [](HWND window, LPARAM param) -> BOOL {
+                wchar_t className[16] = {};
+                ::GetClassNameW(window, className, 16);
+                if (!::IsWindowVisible(window) || lstrcmpW(className, L"#32770") != 0)
+                    return TRUE;
+                *reinterpret_cast<HWND*>(param) = window;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&found));
+        if (found)
+            return found;
+        ::Sleep(10);
+    }
+    return nullptr;
+}
+
+TEST(SkinDialog, TheLoopEndsWhenItsDialogIsDestroyedWithItsOwner)
+{
+    HWND owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, owner);
+    CWnd ownerWindow(owner);
+    class Owned : public SkinDialog {
+    public:
+        explicit Owned(CWnd* parent) : SkinDialog(ProbeTemplate(), parent) {}
+        void UpdateFont() override { ApplyFont(*this); }
+    } dialog(&ownerWindow);
+
+    // From another thread, as another part of the program would: the owner
+    // is closed (its own thread destroys it, and the dialog with it). If the
+    // loop waited on, it is ended with WM_QUIT after a while, and that shows.
+    const DWORD thread = ::GetCurrentThreadId();
+    std::atomic<bool> returned{false};
+    bool shown = false;
+    bool rescued = false;
+    std::thread outside([&] {
+        shown = WaitForVisibleDialog(thread) != nullptr;
+        ::SendMessageW(owner, WM_CLOSE, 0, 0);
+        for (int tries = 0; tries < 500 && !returned; ++tries)
+            ::Sleep(10);
+        if (!returned) {
+            rescued = true;
+            ::PostThreadMessageW(thread, WM_QUIT, 0, 0);
+        }
+    });
+    const INT_PTR result = dialog.DoModal();
+    returned = true;
+    outside.join();
+    MSG quit = {};
+    ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(rescued) << "the loop went on waiting after its dialog was destroyed";
+    EXPECT_EQ(-1, result);
+    EXPECT_FALSE(::IsWindow(owner));
+    EXPECT_EQ(nullptr, dialog.GetSafeHwnd());
 }
 
 } // namespace
