@@ -207,21 +207,21 @@ TEST(SkinDialog, AQuitMessageEndsTheLoopAndIsPassedOn)
 
 namespace {
 
+BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM found)
+{
+    wchar_t className[16] = {};
+    ::GetClassNameW(window, className, 16);
+    if (!::IsWindowVisible(window) || lstrcmpW(className, L"#32770") != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
 HWND WaitForVisibleDialog(DWORD threadId)
 {
     for (int tries = 0; tries < 500; ++tries) {
         HWND found = nullptr;
-        ::EnumThreadWindows(
-            threadId,
-            [](HWND window, LPARAM param) -> BOOL {
-                wchar_t className[16] = {};
-                ::GetClassNameW(window, className, 16);
-                if (!::IsWindowVisible(window) || lstrcmpW(className, L"#32770") != 0)
-                    return TRUE;
-                *reinterpret_cast<HWND*>(param) = window;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&found));
+        ::EnumThreadWindows(threadId, FindVisibleDialog, reinterpret_cast<LPARAM>(&found));
         if (found)
             return found;
         ::Sleep(10);
