@@ -46,7 +46,7 @@ def make_certificates(openssl, folder):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--unsigned", required=True, help="the launcher to sign (not changed)")
+    parser.add_argument("--unsigned", required=True, help="the launcher to sign (not changed); a signed one loses its signature first")
     parser.add_argument("--out", required=True, help="scratch folder, emptied first")
     parser.add_argument("--sign-script", required=True)
     parser.add_argument("--cmake", required=True)
@@ -58,6 +58,12 @@ def main():
     keys = os.path.join(args.out, "throwaway")
     os.makedirs(keys)
     files = make_certificates(args.openssl, keys)
+    if PeFile(open(args.unsigned, "rb").read()).directory(DIRECTORY_SECURITY)[1] != 0:
+        # A vendor's signed release: its signature is set aside first.
+        stripped = os.path.join(args.out, "unsigned.exe")
+        run([args.osslsigncode, "remove-signature", "-in", args.unsigned, "-out", stripped])
+        print("%s is signed: signing it without that signature" % args.unsigned)
+        args.unsigned = stripped
     unsigned = open(args.unsigned, "rb").read()
 
     def sign(case, key, password, ca):
