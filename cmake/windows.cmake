@@ -7,4 +7,8 @@ target_compile_definitions(project_options INTERFACE
 target_compile_options(project_options INTERFACE
   $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra>)
 target_link_options(project_options INTERFACE -static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
+# Reproducible executables: ld stamps each with its link time unless told not
+# to (set here, not in the toolchain files: an existing build tree keeps the
+# linker flags it first cached).
+target_link_options(project_options INTERFACE -Wl,--no-insert-timestamp)
 target_include_directories(project_options INTERFACE ${PROJECT_SOURCE_DIR})

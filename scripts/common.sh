@@ -51,7 +51,8 @@ export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono or Gecko prompts in a new 
 
 PACKAGES=(cmake make g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-          libboost-dev googletest wine wine64 xvfb x11-apps imagemagick python3)
+          libboost-dev googletest wine wine64 xvfb x11-apps imagemagick python3
+          osslsigncode openssl)
 [ "$TEST_ARCH" = x86 ] && PACKAGES+=(wine32:i386)
 
 ensure_packages() {

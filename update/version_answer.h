@@ -4,8 +4,10 @@
 // The answer is searched as plain text, not parsed as XML.
 #include <string>
 
+#include "update/built_in_version.h"
+
 // The version the launcher was built as.
-constexpr wchar_t kBuiltInVersion[] = L"1.1.1.0";
+constexpr wchar_t kBuiltInVersion[] = L"" BUILT_IN_VERSION_TEXT;
 
 enum UpdateStatus {
     UpToDate = 0,

@@ -2,13 +2,26 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <sstream>
 
 namespace e2e {
 
+namespace {
+
+// The launcher to install: the build's, or another copy of it (the signed one
+// of tests/release) named by E2E_LAUNCHER_EXE.
+std::wstring LauncherExe()
+{
+    const char* chosen = std::getenv("E2E_LAUNCHER_EXE");
+    return test::WindowsPath(chosen && *chosen ? chosen : LAUNCHER_EXE);
+}
+
+} // namespace
+
 void Install(const std::wstring& folder, bool withProduct)
 {
-    test::CopyFileOrFail(test::WindowsPath(LAUNCHER_EXE), folder + L"launcher.exe");
+    test::CopyFileOrFail(LauncherExe(), folder + L"launcher.exe");
     if (withProduct)
         test::CopyFileOrFail(test::WindowsPath(RECORDING_PRODUCT_EXE), folder + L"orlix.bim");
 }
