@@ -17,9 +17,6 @@ add_test(NAME update_service_stop
           --pidfile ${UPDATE_SERVICE_PIDFILE})
 set_tests_properties(update_service_stop PROPERTIES FIXTURES_CLEANUP update_service TIMEOUT 30)
 
-# The control client in test_support talks Winsock.
-target_link_libraries(test_support PUBLIC ws2_32)
-
 function(require_update_service test)
   set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED update_service)
   set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "UPDATE_TEST_SERVICE_PORT=${UPDATE_TEST_SERVICE_PORT}")
