@@ -43,8 +43,6 @@ public:
 
     BOOL OnInitDialog() override;
     void UpdateFont() override { ApplyFont(*this); }
-    const CRuntimeClass* GetRuntimeClass() const override;
-    const MessageMap* GetMessageMap() const override;
     // Ctrl+C and Ctrl+Insert copy the box, whichever of its windows has the focus.
     BOOL PreTranslateMessage(MSG* msg) override;
 
@@ -71,8 +69,7 @@ public:
     POINT IconPos() const { return m_iconPos; }
     const Elements& GetElements() const { return m_elements; }
 
-    static const CRuntimeClass classDialog;
-    static const MessageMap s_messageMap;
+    WINDOW_CLASS_MEMBERS(Dialog);
 
 private:
     void CreateButtons(CDC& dc);

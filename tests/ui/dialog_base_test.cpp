@@ -105,8 +105,8 @@ public:
         return TRUE;
     }
 
-    const MessageMap* GetMessageMap() const override { return &s_probeMap; }
-    static const MessageMap s_probeMap;
+    void OnEndWith(WPARAM result, LPARAM) { EndDialog(static_cast<int>(result)); }
+    MESSAGE_MAP_MEMBERS();
 
     LOGFONTW templateFont = {}, first = {}, firstBold = {}, second = {};
     HFONT firstFont = nullptr, childFont = nullptr, grandchildFont = nullptr, lateFont = nullptr;
@@ -115,14 +115,7 @@ public:
     RECT placed = {};
 };
 
-const MessageMapEntry kProbeEntries[] = {
-    {kEndWith, 0, 0,
-     [](CCmdTarget& t, WPARAM wParam, LPARAM) -> LRESULT {
-         static_cast<ProbeDialog&>(t).EndDialog(static_cast<int>(wParam));
-         return 0;
-     }},
-    {0, 0, 0, nullptr}};
-const MessageMap ProbeDialog::s_probeMap = {&SkinDialog::s_messageMap, kProbeEntries};
+DEFINE_MESSAGE_MAP(ProbeDialog, SkinDialog, MessageEntry<&ProbeDialog::OnEndWith>(kEndWith));
 
 TEST(SkinDialog, GivesTheDialogTahomaAtTheTemplatesHeightAndCentresIt)
 {
