@@ -67,7 +67,7 @@ DEFINE_WINDOW_CLASS(Dialog, SkinDialog,
 
 const DialogTemplate& ExtendedMessageBoxTemplate()
 {
-    static const DialogTemplate dialogTemplate(0x80C800C8, WS_EX_TOPMOST, 0, 0, 186, 90, L"",
+    static const DialogTemplate dialogTemplate(kDialogStyle, kDialogExStyle, 0, 0, 186, 90, L"",
                                                DialogTemplateFont{8, FW_NORMAL, FALSE, DEFAULT_CHARSET,
                                                                   L"MS Shell Dlg"});
     return dialogTemplate;

@@ -15,6 +15,7 @@
 
 #include "framework/button.h"
 #include "framework/cstring.h"
+#include "message/dialog_style.h"
 #include "message/text.h"
 #include "ui/skin_dialog.h"
 #include "ui/smart_bitmap.h"
@@ -33,7 +34,7 @@ using ButtonSpecs = std::vector<ButtonSpec>;
 enum Type : unsigned { Error = 1, Warning = 2, Information = 3, Question = 4 };
 
 // The template "IDD_EXTENDED_MESSAGE_BOX": no controls, 186 x 90 dialog
-// units, style 0x80C800C8, extended style WS_EX_TOPMOST, "MS Shell Dlg" 8 pt.
+// units, kDialogStyle and kDialogExStyle, "MS Shell Dlg" 8 pt.
 const DialogTemplate& ExtendedMessageBoxTemplate();
 
 class Dialog : public SkinDialog {

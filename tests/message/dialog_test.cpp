@@ -39,8 +39,8 @@ TEST(MessageShow, StandardCloseButtonReturnsItsIdentifier)
     EXPECT_EQ(IDCLOSE, info.buttons[0].id);
     // The template's style (the system adds visibility, sibling clipping and
     // the 3-D look) and topmost extended style.
-    EXPECT_EQ(0x80C800C8u, info.style & ~static_cast<DWORD>(WS_VISIBLE | WS_CLIPSIBLINGS | DS_3DLOOK));
-    EXPECT_TRUE(info.exStyle & WS_EX_TOPMOST);
+    EXPECT_EQ(Message::kDialogStyle, info.style & ~static_cast<DWORD>(WS_VISIBLE | WS_CLIPSIBLINGS | DS_3DLOOK));
+    EXPECT_EQ(Message::kDialogExStyle, info.exStyle & Message::kDialogExStyle);
 }
 
 TEST(MessageShow, YesAndNoAre85WideAndCentredWhenTheRowHasRoom)

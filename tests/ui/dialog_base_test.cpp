@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "framework/thread_state.h"
+#include "message/dialog_style.h"
 #include "ui/skin_dialog.h"
 
 namespace {
@@ -57,9 +58,10 @@ TEST(PlaceInWorkArea, MovesOnlyWhatWouldLeaveTheWorkAreaAndCutsATallWindowToIt)
     }
 }
 
+// The message box's styles, so the probe gets its font as the message box does.
 const DialogTemplate& ProbeTemplate()
 {
-    static const DialogTemplate probe(0x80C800C8, WS_EX_TOPMOST, 0, 0, 186, 90, L"",
+    static const DialogTemplate probe(Message::kDialogStyle, Message::kDialogExStyle, 0, 0, 186, 90, L"",
                                       DialogTemplateFont{8, FW_NORMAL, FALSE, DEFAULT_CHARSET, L"MS Shell Dlg"});
     return probe;
 }
