@@ -2,7 +2,7 @@
 
 #include "launcher/string_catalog.h"
 #include "launcher/string_ids.h"
-#include "tests/support/record.h"
+#include "tests/support/files.h"
 
 namespace test {
 
