@@ -96,7 +96,8 @@ constexpr MessageMapEntry IgnoredEntry(UINT message)
 
 constexpr MessageMapEntry kEndOfMessageMap = {0, 0, 0, nullptr};
 
-// In a class body: the class's message map and its accessor.
+// In a class body: the class's message map and its accessor. These macros
+// leave the class body in public access.
 #define MESSAGE_MAP_MEMBERS()                                                                                          \
 public:                                                                                                                \
     const MessageMap* GetMessageMap() const override { return &s_messageMap; }                                         \
