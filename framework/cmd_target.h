@@ -2,6 +2,7 @@
 // Message maps: each class has a static table of the messages it handles,
 // chained to its base class's table. A reader sees at one glance which
 // messages a class handles; dispatch walks the chain from the most derived.
+// Classes write their maps with the typed entries of framework/message_map.h.
 #include <windows.h>
 
 class CCmdTarget;

@@ -2,19 +2,10 @@
 
 #include "framework/thread_state.h"
 
-namespace {
-const MessageMapEntry kDialogEntries[] = {
-    {WM_INITDIALOG, 0, 0,
-     [](CCmdTarget& t, WPARAM, LPARAM) -> LRESULT { return static_cast<CDialog&>(t).OnInitDialog(); }},
-    {WM_COMMAND, IDOK, IDOK,
-     [](CCmdTarget& t, WPARAM, LPARAM) -> LRESULT { static_cast<CDialog&>(t).OnOK(); return 0; }},
-    {WM_COMMAND, IDCANCEL, IDCANCEL,
-     [](CCmdTarget& t, WPARAM, LPARAM) -> LRESULT { static_cast<CDialog&>(t).OnCancel(); return 0; }},
-    {0, 0, 0, nullptr}};
-} // namespace
-
-const CRuntimeClass CDialog::classCDialog = {"CDialog", &CWnd::classCWnd};
-const MessageMap CDialog::s_messageMap = {&CWnd::s_messageMap, kDialogEntries};
+DEFINE_WINDOW_CLASS(CDialog, CWnd,
+                    MessageEntry<&CDialog::OnInitDialog>(WM_INITDIALOG),
+                    CommandEntry<&CDialog::OnOK>(IDOK),
+                    CommandEntry<&CDialog::OnCancel>(IDCANCEL));
 
 CDialog::CDialog(const DialogTemplate& dialogTemplate, CWnd* parent)
     : m_pParentWnd(parent), m_template(dialogTemplate)
@@ -25,16 +16,6 @@ CDialog::~CDialog()
 {
     if (m_hWnd && ::IsWindow(m_hWnd))
         ::DestroyWindow(m_hWnd);
-}
-
-const CRuntimeClass* CDialog::GetRuntimeClass() const
-{
-    return &classCDialog;
-}
-
-const MessageMap* CDialog::GetMessageMap() const
-{
-    return &s_messageMap;
 }
 
 BOOL CDialog::OnInitDialog()

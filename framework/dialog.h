@@ -24,11 +24,7 @@ public:
     virtual void OnOK() { EndDialog(IDOK); }
     virtual void OnCancel() { EndDialog(IDCANCEL); }
 
-    const CRuntimeClass* GetRuntimeClass() const override;
-    const MessageMap* GetMessageMap() const override;
-
-    static const CRuntimeClass classCDialog;
-    static const MessageMap s_messageMap;
+    WINDOW_CLASS_MEMBERS(CDialog);
 
 protected:
     CWnd* m_pParentWnd; // not owned

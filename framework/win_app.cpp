@@ -5,14 +5,9 @@
 
 namespace {
 CWinApp* g_app = nullptr;
-
-const MessageMapEntry kWinAppEntries[] = {
-    {WM_COMMAND, ID_HELP, ID_HELP,
-     [](CCmdTarget& t, WPARAM, LPARAM) -> LRESULT { static_cast<CWinApp&>(t).OnHelp(); return 0; }},
-    {0, 0, 0, nullptr}};
 } // namespace
 
-const MessageMap CWinApp::s_messageMap = {&CCmdTarget::s_messageMap, kWinAppEntries};
+DEFINE_MESSAGE_MAP(CWinApp, CCmdTarget);
 
 CWinApp::CWinApp(const wchar_t* appName) : m_pszAppName(appName)
 {
@@ -33,11 +28,6 @@ BOOL CWinApp::InitInstance()
 int CWinApp::ExitInstance()
 {
     return static_cast<int>(AfxGetThreadState().m_msgCur.wParam);
-}
-
-const MessageMap* CWinApp::GetMessageMap() const
-{
-    return &s_messageMap;
 }
 
 HWND CWinApp::GetMainWnd() const

@@ -4,7 +4,7 @@
 // the process ends with ExitInstance's result.
 #include <windows.h>
 
-#include "framework/cmd_target.h"
+#include "framework/message_map.h"
 #include "framework/cstring.h"
 
 constexpr UINT ID_HELP = 0xE146; // 57670
@@ -22,12 +22,12 @@ public:
 
     virtual BOOL InitInstance();
     virtual int ExitInstance();
-    const MessageMap* GetMessageMap() const override;
 
     // The main window when one is set, otherwise the thread's active window.
     HWND GetMainWnd() const;
 
-    // The framework's Help command handler; the launcher has no help.
+    // The framework's Help command handler, for the application's map to
+    // name; the launcher has no help.
     void OnHelp() {}
 
     HINSTANCE m_hInstance = nullptr;
@@ -36,7 +36,8 @@ public:
     CString m_pszAppName;
     HWND m_hMainWnd = nullptr; // not owned; the launcher never sets one
 
-    static const MessageMap s_messageMap;
+    // Empty: an application's own map names the commands it takes.
+    MESSAGE_MAP_MEMBERS();
 };
 
 // The one application object, or null before it is constructed.

@@ -2,22 +2,8 @@
 
 #include <vector>
 
-namespace {
-const MessageMapEntry kWndEntries[] = {{0, 0, 0, nullptr}};
-}
-
 const CRuntimeClass CWnd::classCWnd = {"CWnd", nullptr};
-const MessageMap CWnd::s_messageMap = {&CCmdTarget::s_messageMap, kWndEntries};
-
-const CRuntimeClass* CWnd::GetRuntimeClass() const
-{
-    return &classCWnd;
-}
-
-const MessageMap* CWnd::GetMessageMap() const
-{
-    return &s_messageMap;
-}
+DEFINE_MESSAGE_MAP(CWnd, CCmdTarget);
 
 CString CWnd::GetWindowText() const
 {

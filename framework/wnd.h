@@ -3,9 +3,8 @@
 // its class. Derived classes decide who creates and destroys the window.
 #include <windows.h>
 
-#include "framework/cmd_target.h"
 #include "framework/cstring.h"
-#include "framework/runtime_class.h"
+#include "framework/message_map.h"
 
 class CWnd : public CCmdTarget {
 public:
@@ -17,8 +16,9 @@ public:
 
     HWND GetSafeHwnd() const { return m_hWnd; }
 
-    virtual const CRuntimeClass* GetRuntimeClass() const;
-    const MessageMap* GetMessageMap() const override;
+    // The root of the run-time classes; derived windows declare theirs with
+    // WINDOW_CLASS_MEMBERS.
+    virtual const CRuntimeClass* GetRuntimeClass() const { return &classCWnd; }
 
     // Sees each message a modal loop retrieves before the dialog keyboard
     // handling does; TRUE when it handled the message.
@@ -38,7 +38,9 @@ public:
     }
 
     static const CRuntimeClass classCWnd;
-    static const MessageMap s_messageMap;
+    MESSAGE_MAP_MEMBERS();
+
+public:
 
     HWND m_hWnd = nullptr; // owned or not as the derived class says
 };

@@ -9,19 +9,7 @@
 #include "launcher/process_launcher.h"
 #include "update/check_for_updates.h"
 
-namespace {
-const MessageMapEntry kApplicationEntries[] = {
-    {WM_COMMAND, ID_HELP, ID_HELP,
-     [](CCmdTarget& t, WPARAM, LPARAM) -> LRESULT { static_cast<Application&>(t).OnHelp(); return 0; }},
-    {0, 0, 0, nullptr}};
-} // namespace
-
-const MessageMap Application::s_messageMap = {&CWinApp::s_messageMap, kApplicationEntries};
-
-const MessageMap* Application::GetMessageMap() const
-{
-    return &s_messageMap;
-}
+DEFINE_MESSAGE_MAP(Application, CWinApp, CommandEntry<&Application::OnHelp>(ID_HELP));
 
 BOOL Application::InitInstance()
 {

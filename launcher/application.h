@@ -9,10 +9,10 @@ public:
     Application() = default;
 
     BOOL InitInstance() override;
-    const MessageMap* GetMessageMap() const override;
 
     // The update check, then the product launch, whatever the check did.
     void CheckUpdatesAndLaunch();
 
-    static const MessageMap s_messageMap;
+    // The Help command, taken by the framework's handler; nothing sends it.
+    MESSAGE_MAP_MEMBERS();
 };

@@ -1,5 +1,7 @@
 #include "launcher/string_catalog.h"
 
+#include "launcher/string_ids.h"
+
 #include <iterator>
 
 int g_language = 0;
@@ -13,36 +15,36 @@ struct Row {
 
 // Built during static initialisation, English first.
 const Row g_englishTable[] = {
-    {57665, L"E&xit\nExit"},
-    {302, L"&OK"},
-    {301, L"&Cancel"},
-    {304, L"Yes"},
-    {305, L"No"},
-    {303, L"Close"},
-    {27, L"A new version is available for download.\n\nNote: You do not need to uninstall your\n"
+    {StringId::ExitCommand, L"E&xit\nExit"},
+    {StringId::OkLabel, L"&OK"},
+    {StringId::CancelLabel, L"&Cancel"},
+    {StringId::YesLabel, L"Yes"},
+    {StringId::NoLabel, L"No"},
+    {StringId::CloseLabel, L"Close"},
+    {StringId::NewVersionText, L"A new version is available for download.\n\nNote: You do not need to uninstall your\n"
          L"previous version before you install this one."},
-    {28, L"You are currently using the latest\nversion. Thank you for checking!"},
-    {29, L"Error connection to server."},
-    {2936, L"Velto Backup"},
-    {9906, L"Click \u201CContinue\u201D to check for updates online"},
-    {9907, L"Allow automatic updates"},
-    {9908, L"By checking this box, you allow Velto Backup to automatically check for future updates"},
-    {9909, L"Continue"},
+    {StringId::LatestVersionText, L"You are currently using the latest\nversion. Thank you for checking!"},
+    {StringId::ConnectionErrorText, L"Error connection to server."},
+    {StringId::ProductName, L"Velto Backup"},
+    {StringId::CheckOnlinePrompt, L"Click \u201CContinue\u201D to check for updates online"},
+    {StringId::AllowAutomaticUpdatesLabel, L"Allow automatic updates"},
+    {StringId::AllowAutomaticUpdatesHint, L"By checking this box, you allow Velto Backup to automatically check for future updates"},
+    {StringId::ContinueLabel, L"Continue"},
 };
 
-// It has no rows for 27, 28 and 29; its last rows carry the English texts.
+// It has no rows for the three update texts; its last rows carry the English texts.
 const Row g_spanishTable[] = {
-    {57665, L"Dejar la aplicaci\u00F3n; avisos para guardar documentos\nSalida"},
-    {302, L"&OK"},
-    {301, L"&Cancelar"},
-    {304, L"S\u00ED"},
-    {305, L"No"},
-    {303, L"Cerrar"},
-    {2936, L"Velto Backup"},
-    {9906, L"Click \u201CContinue\u201D to check for updates online"},
-    {9907, L"Allow automatic updates"},
-    {9908, L"By checking this box, you allow Velto Backup to automatically check for future updates"},
-    {9909, L"Continue"},
+    {StringId::ExitCommand, L"Dejar la aplicaci\u00F3n; avisos para guardar documentos\nSalida"},
+    {StringId::OkLabel, L"&OK"},
+    {StringId::CancelLabel, L"&Cancelar"},
+    {StringId::YesLabel, L"S\u00ED"},
+    {StringId::NoLabel, L"No"},
+    {StringId::CloseLabel, L"Cerrar"},
+    {StringId::ProductName, L"Velto Backup"},
+    {StringId::CheckOnlinePrompt, L"Click \u201CContinue\u201D to check for updates online"},
+    {StringId::AllowAutomaticUpdatesLabel, L"Allow automatic updates"},
+    {StringId::AllowAutomaticUpdatesHint, L"By checking this box, you allow Velto Backup to automatically check for future updates"},
+    {StringId::ContinueLabel, L"Continue"},
 };
 
 static_assert(std::size(g_englishTable) == 14 && std::size(g_spanishTable) == 11);

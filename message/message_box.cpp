@@ -1,6 +1,7 @@
 #include "message/message_box.h"
 
 #include "launcher/string_catalog.h"
+#include "launcher/string_ids.h"
 
 namespace Message {
 
@@ -32,11 +33,11 @@ ButtonSpecs& AddStandardButton(ButtonSpecs& buttons, int id)
 CString StandardButtonLabel(int id)
 {
     switch (id) {
-    case IDOK: return StringCatalog::Get(302);
-    case IDCANCEL: return StringCatalog::Get(301);
-    case IDYES: return StringCatalog::Get(304);
-    case IDNO: return StringCatalog::Get(305);
-    case IDCLOSE: return StringCatalog::Get(303);
+    case IDOK: return StringCatalog::Get(StringId::OkLabel);
+    case IDCANCEL: return StringCatalog::Get(StringId::CancelLabel);
+    case IDYES: return StringCatalog::Get(StringId::YesLabel);
+    case IDNO: return StringCatalog::Get(StringId::NoLabel);
+    case IDCLOSE: return StringCatalog::Get(StringId::CloseLabel);
     }
     return CString();
 }

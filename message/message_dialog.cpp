@@ -1,7 +1,6 @@
 #include "message/message_dialog.h"
 
 #include <shellapi.h>
-#include <windowsx.h>
 
 #include <algorithm>
 #include <memory>
@@ -23,29 +22,6 @@ constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTO
 // The static control that holds the message for screen readers, with the
 // identifier the system's message box gives its text.
 constexpr UINT kReaderTextId = 0xFFFF;
-
-const MessageMapEntry kDialogEntries[] = {
-    {WM_PAINT, 0, 0, [](CCmdTarget& t, WPARAM, LPARAM) -> LRESULT { static_cast<Dialog&>(t).OnPaint(); return 0; }},
-    {WM_COMMAND, 0, 0xFFFF,
-     [](CCmdTarget& t, WPARAM wParam, LPARAM lParam) -> LRESULT {
-         static_cast<Dialog&>(t).OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-         return 0;
-     }},
-    {WM_MOUSEMOVE, 0, 0,
-     [](CCmdTarget& t, WPARAM wParam, LPARAM lParam) -> LRESULT {
-         static_cast<Dialog&>(t).OnMouseMove(static_cast<UINT>(wParam),
-                                              POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-         return 0;
-     }},
-    {WM_MOUSELEAVE, 0, 0, [](CCmdTarget&, WPARAM, LPARAM) -> LRESULT { return 0; }},
-    {WM_LBUTTONDOWN, 0, 0, [](CCmdTarget&, WPARAM, LPARAM) -> LRESULT { return 0; }},
-    {WM_LBUTTONUP, 0, 0,
-     [](CCmdTarget& t, WPARAM wParam, LPARAM lParam) -> LRESULT {
-         static_cast<Dialog&>(t).OnLButtonUp(static_cast<UINT>(wParam),
-                                             POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-         return 0;
-     }},
-    {0, 0, 0, nullptr}};
 
 LPCWSTR SystemIconFor(Type type)
 {
@@ -79,12 +55,19 @@ void SetPushButtonKind(HWND button, DWORD kind)
 }
 } // namespace
 
-const CRuntimeClass Dialog::classDialog = {"Dialog", &SkinDialog::classSkinDialog};
-const MessageMap Dialog::s_messageMap = {&SkinDialog::s_messageMap, kDialogEntries};
+// Commands of any identifier come to OnCommand: 1 to 11 end the dialog, and
+// a button's focus notice makes it the default one.
+DEFINE_WINDOW_CLASS(Dialog, SkinDialog,
+                    MessageEntry<&Dialog::OnPaint>(WM_PAINT),
+                    CommandRangeEntry<&Dialog::OnCommand>(0, 0xFFFF),
+                    MouseEntry<&Dialog::OnMouseMove>(WM_MOUSEMOVE),
+                    IgnoredEntry(WM_MOUSELEAVE),
+                    IgnoredEntry(WM_LBUTTONDOWN),
+                    MouseEntry<&Dialog::OnLButtonUp>(WM_LBUTTONUP));
 
 const DialogTemplate& ExtendedMessageBoxTemplate()
 {
-    static const DialogTemplate dialogTemplate(0x80C800C8, WS_EX_TOPMOST, 0, 0, 186, 90, L"",
+    static const DialogTemplate dialogTemplate(kDialogStyle, kDialogExStyle, 0, 0, 186, 90, L"",
                                                DialogTemplateFont{8, FW_NORMAL, FALSE, DEFAULT_CHARSET,
                                                                   L"MS Shell Dlg"});
     return dialogTemplate;
@@ -100,16 +83,6 @@ Dialog::Dialog(const CString& caption, const CString& text, Type type, const But
 }
 
 Dialog::~Dialog() = default;
-
-const CRuntimeClass* Dialog::GetRuntimeClass() const
-{
-    return &classDialog;
-}
-
-const MessageMap* Dialog::GetMessageMap() const
-{
-    return &s_messageMap;
-}
 
 SIZE Dialog::IconSize() const
 {

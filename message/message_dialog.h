@@ -15,6 +15,7 @@
 
 #include "framework/button.h"
 #include "framework/cstring.h"
+#include "message/dialog_style.h"
 #include "message/text.h"
 #include "ui/skin_dialog.h"
 #include "ui/smart_bitmap.h"
@@ -33,7 +34,7 @@ using ButtonSpecs = std::vector<ButtonSpec>;
 enum Type : unsigned { Error = 1, Warning = 2, Information = 3, Question = 4 };
 
 // The template "IDD_EXTENDED_MESSAGE_BOX": no controls, 186 x 90 dialog
-// units, style 0x80C800C8, extended style WS_EX_TOPMOST, "MS Shell Dlg" 8 pt.
+// units, kDialogStyle and kDialogExStyle, "MS Shell Dlg" 8 pt.
 const DialogTemplate& ExtendedMessageBoxTemplate();
 
 class Dialog : public SkinDialog {
@@ -43,8 +44,6 @@ public:
 
     BOOL OnInitDialog() override;
     void UpdateFont() override { ApplyFont(*this); }
-    const CRuntimeClass* GetRuntimeClass() const override;
-    const MessageMap* GetMessageMap() const override;
     // Ctrl+C and Ctrl+Insert copy the box, whichever of its windows has the focus.
     BOOL PreTranslateMessage(MSG* msg) override;
 
@@ -71,8 +70,7 @@ public:
     POINT IconPos() const { return m_iconPos; }
     const Elements& GetElements() const { return m_elements; }
 
-    static const CRuntimeClass classDialog;
-    static const MessageMap s_messageMap;
+    WINDOW_CLASS_MEMBERS(Dialog);
 
 private:
     void CreateButtons(CDC& dc);

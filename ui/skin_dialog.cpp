@@ -5,8 +5,6 @@
 #include "framework/win_app.h"
 
 namespace {
-const MessageMapEntry kSkinDialogEntries[] = {{0, 0, 0, nullptr}};
-
 HWND ReferenceWindow()
 {
     HWND window = nullptr;
@@ -16,8 +14,7 @@ HWND ReferenceWindow()
 }
 } // namespace
 
-const CRuntimeClass SkinDialog::classSkinDialog = {"SkinDialog", &CDialog::classCDialog};
-const MessageMap SkinDialog::s_messageMap = {&CDialog::s_messageMap, kSkinDialogEntries};
+DEFINE_WINDOW_CLASS(SkinDialog, CDialog);
 
 POINT CenterOver(const RECT& reference, int cx, int cy)
 {
@@ -39,16 +36,6 @@ RECT PlaceInWorkArea(const RECT& reference, int cx, int cy, const RECT& work)
 
 SkinDialog::SkinDialog(const DialogTemplate& dialogTemplate, CWnd* parent) : CDialog(dialogTemplate, parent)
 {
-}
-
-const CRuntimeClass* SkinDialog::GetRuntimeClass() const
-{
-    return &classSkinDialog;
-}
-
-const MessageMap* SkinDialog::GetMessageMap() const
-{
-    return &s_messageMap;
 }
 
 void SkinDialog::ResizeAndCenter(int cx, int cy)

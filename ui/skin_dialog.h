@@ -27,9 +27,6 @@ public:
     // the client area may come out shorter than asked.
     void ResizeAndCenter(int cx, int cy);
 
-    const CRuntimeClass* GetRuntimeClass() const override;
-    const MessageMap* GetMessageMap() const override;
-
-    static const CRuntimeClass classSkinDialog;
-    static const MessageMap s_messageMap;
+    // Handles no message itself.
+    WINDOW_CLASS_MEMBERS(SkinDialog);
 };

@@ -9,6 +9,7 @@
 
 #include "framework/win_app.h"
 #include "launcher/string_catalog.h"
+#include "launcher/string_ids.h"
 #include "message/message_box.h"
 #include "update/service.h"
 #include "update/version_answer.h"
@@ -21,11 +22,11 @@ namespace {
 constexpr DWORD kServiceTimeLimit = 2000;
 constexpr DWORD kServiceTotalTimeLimit = 10000;
 
-// The update check's messages carry no title: the catalogue has no text 2363.
-constexpr UINT kTitleId = 2363;
-constexpr UINT kNewVersionTextId = 27;
-constexpr UINT kConnectionErrorTextId = 29;
-constexpr UINT kNoLabelId = 305;
+// The update check's messages carry no title: the catalogue has no such text.
+constexpr UINT kTitleId = StringId::UpdateCheckTitle;
+constexpr UINT kNewVersionTextId = StringId::NewVersionText;
+constexpr UINT kConnectionErrorTextId = StringId::ConnectionErrorText;
+constexpr UINT kNoLabelId = StringId::NoLabel;
 
 struct SysFreeStringDeleter {
     void operator()(BSTR text) const { ::SysFreeString(text); }

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <sstream>
 
 namespace e2e {
 
@@ -45,28 +44,6 @@ Launch RunLauncher(const std::wstring& folder, const std::wstring& commandLine, 
     launch.run = test::RunExact(folder + L"launcher.exe", commandLine);
     launch.record = record.Wait(recordTimeout);
     return launch;
-}
-
-std::wstring ShellLog()
-{
-    return test::WindowsPath(SHELL_RECORDER_LOG);
-}
-
-std::vector<std::wstring> WaitForShellLog(size_t expected)
-{
-    std::vector<std::wstring> urls;
-    const DWORD begin = ::GetTickCount();
-    const DWORD patience = expected == 0 ? 2000 : 15000;
-    do {
-        urls.clear();
-        std::istringstream log(test::ReadWholeFile(ShellLog()).value_or(""));
-        for (std::string line; std::getline(log, line);)
-            urls.emplace_back(line.begin(), line.end()); // the URLs are ASCII
-        if (expected > 0 && urls.size() >= expected)
-            break;
-        ::Sleep(50);
-    } while (::GetTickCount() - begin < patience);
-    return urls;
 }
 
 } // namespace e2e

@@ -7,6 +7,7 @@
 
 #include "tests/support/process.h"
 #include "tests/support/record.h"
+#include "tests/support/shell_log.h"
 
 namespace e2e {
 
@@ -37,10 +38,8 @@ struct Launch {
 Launch RunLauncher(const std::wstring& folder, const std::wstring& commandLine, const std::wstring& scratch,
                    DWORD recordTimeout = 10000);
 
-// The log of the shell recorder (tools/shell_recorder.sh).
-std::wstring ShellLog();
-// The URLs the shell was asked to open: waits until `expected` have arrived
-// (or a little while when none are expected, so a late one is seen).
-std::vector<std::wstring> WaitForShellLog(size_t expected);
+// The shell recorder's log, under the names the end-to-end tests know.
+using test::ShellLog;
+using test::WaitForShellLog;
 
 } // namespace e2e

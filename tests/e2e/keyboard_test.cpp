@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/e2e/installation.h"
+#include "tests/support/shell_log.h"
 #include "tests/support/update_service_client.h"
 #include "tools/driver/input_driver.h"
 #include "tools/driver/process_driver.h"
@@ -33,7 +34,7 @@ TEST(QuestionBoxKeyboard, EnterOpensTheDownloadPageAndTabThenEnterDoesNot)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ::DeleteFileW(e2e::ShellLog().c_str());
+        test::ClearShellLog();
         e2e::RecordFile record(temp.Path());
         driver::RunningProcess launcher(folder + L"launcher.exe", L"launcher.exe");
         const HWND box = driver::WaitForDialog(launcher.Id(), 30000);
@@ -43,7 +44,7 @@ TEST(QuestionBoxKeyboard, EnterOpensTheDownloadPageAndTabThenEnterDoesNot)
             driver::TypeKeys({key});
         ASSERT_TRUE(launcher.Wait(30000)) << "the box did not close";
         EXPECT_TRUE(record.Wait(10000)) << "the product did not start";
-        EXPECT_EQ(c.opened, e2e::WaitForShellLog(c.opened.size()));
+        EXPECT_EQ(c.opened, test::WaitForShellLog(c.opened.size()));
     }
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "launcher/string_catalog.h"
+#include "launcher/string_ids.h"
 
 namespace {
 
@@ -21,14 +22,14 @@ TEST(StringCatalog, EnglishIsInUseAtStart)
     EXPECT_EQ(0, g_language);
     EXPECT_EQ(CString(L"A new version is available for download.\n\nNote: You do not need to uninstall your\n"
                       L"previous version before you install this one."),
-              StringCatalog::Get(27));
-    EXPECT_EQ(CString(L"Error connection to server."), StringCatalog::Get(29));
-    EXPECT_EQ(CString(L"Click \u201CContinue\u201D to check for updates online"), StringCatalog::Get(9906));
+              StringCatalog::Get(StringId::NewVersionText));
+    EXPECT_EQ(CString(L"Error connection to server."), StringCatalog::Get(StringId::ConnectionErrorText));
+    EXPECT_EQ(CString(L"Click \u201CContinue\u201D to check for updates online"), StringCatalog::Get(StringId::CheckOnlinePrompt));
 }
 
 TEST(StringCatalog, MissingIdentifiersGiveTheEmptyText)
 {
-    for (UINT id : {0u, 2363u, 1u, 306u, 9910u, 0xFFFFFFFFu}) {
+    for (UINT id : {0u, StringId::UpdateCheckTitle, 1u, 306u, 9910u, 0xFFFFFFFFu}) {
         EXPECT_TRUE(StringCatalog::Get(id).IsEmpty()) << id;
         EXPECT_TRUE(StringCatalog::GetAfterNewline(id).IsEmpty()) << id;
     }
@@ -36,20 +37,21 @@ TEST(StringCatalog, MissingIdentifiersGiveTheEmptyText)
 
 TEST(StringCatalog, GetAfterNewlineCutsAtTheFirstLineFeedOnly)
 {
-    EXPECT_EQ(CString(L"Exit"), StringCatalog::GetAfterNewline(57665));
+    EXPECT_EQ(CString(L"Exit"), StringCatalog::GetAfterNewline(StringId::ExitCommand));
     EXPECT_EQ(CString(L"\nNote: You do not need to uninstall your\nprevious version before you install this one."),
-              StringCatalog::GetAfterNewline(27));
-    EXPECT_EQ(CString(L"&OK"), StringCatalog::GetAfterNewline(302));
+              StringCatalog::GetAfterNewline(StringId::NewVersionText));
+    EXPECT_EQ(CString(L"&OK"), StringCatalog::GetAfterNewline(StringId::OkLabel));
 }
 
 TEST(StringCatalog, SpanishTableWhenLanguageIsOne)
 {
     LanguageScope spanish(1);
-    EXPECT_EQ(CString(L"&Cancelar"), StringCatalog::Get(301));
-    EXPECT_EQ(CString(L"S\u00ED"), StringCatalog::Get(304));
-    EXPECT_EQ(CString(L"Salida"), StringCatalog::GetAfterNewline(57665));
-    EXPECT_EQ(CString(L"Continue"), StringCatalog::Get(9909)); // the last row
-    for (UINT id : {27u, 28u, 29u, 2363u})
+    EXPECT_EQ(CString(L"&Cancelar"), StringCatalog::Get(StringId::CancelLabel));
+    EXPECT_EQ(CString(L"S\u00ED"), StringCatalog::Get(StringId::YesLabel));
+    EXPECT_EQ(CString(L"Salida"), StringCatalog::GetAfterNewline(StringId::ExitCommand));
+    EXPECT_EQ(CString(L"Continue"), StringCatalog::Get(StringId::ContinueLabel)); // the last row
+    for (UINT id : {StringId::NewVersionText, StringId::LatestVersionText, StringId::ConnectionErrorText,
+                    StringId::UpdateCheckTitle})
         EXPECT_TRUE(StringCatalog::Get(id).IsEmpty()) << id;
 }
 
@@ -57,13 +59,13 @@ TEST(StringCatalog, EveryOtherLanguageValueSelectsEnglish)
 {
     for (int language : {2, -1, -2147483647 - 1, 0}) {
         LanguageScope scope(language);
-        EXPECT_EQ(CString(L"&Cancel"), StringCatalog::Get(301)) << language;
-        EXPECT_EQ(CString(L"Exit"), StringCatalog::GetAfterNewline(57665)) << language;
-        EXPECT_EQ(CString(L"Continue"), StringCatalog::Get(9909)) << language;
+        EXPECT_EQ(CString(L"&Cancel"), StringCatalog::Get(StringId::CancelLabel)) << language;
+        EXPECT_EQ(CString(L"Exit"), StringCatalog::GetAfterNewline(StringId::ExitCommand)) << language;
+        EXPECT_EQ(CString(L"Continue"), StringCatalog::Get(StringId::ContinueLabel)) << language;
     }
 }
 
 TEST(StringCatalog, ACopySharesTheTableText)
 {
-    EXPECT_TRUE(StringCatalog::Get(303).SharesBufferWith(StringCatalog::Get(303)));
+    EXPECT_TRUE(StringCatalog::Get(StringId::CloseLabel).SharesBufferWith(StringCatalog::Get(StringId::CloseLabel)));
 }

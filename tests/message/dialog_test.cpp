@@ -3,13 +3,13 @@
 
 #include <objbase.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "message/message_box.h"
 #include "tests/message/dialog_driver.h"
+#include "tests/support/files.h"
 #include "tests/support/process.h"
+#include "tests/support/shell_log.h"
 
 namespace {
 
@@ -39,8 +39,8 @@ TEST(MessageShow, StandardCloseButtonReturnsItsIdentifier)
     EXPECT_EQ(IDCLOSE, info.buttons[0].id);
     // The template's style (the system adds visibility, sibling clipping and
     // the 3-D look) and topmost extended style.
-    EXPECT_EQ(0x80C800C8u, info.style & ~static_cast<DWORD>(WS_VISIBLE | WS_CLIPSIBLINGS | DS_3DLOOK));
-    EXPECT_TRUE(info.exStyle & WS_EX_TOPMOST);
+    EXPECT_EQ(Message::kDialogStyle, info.style & ~static_cast<DWORD>(WS_VISIBLE | WS_CLIPSIBLINGS | DS_3DLOOK));
+    EXPECT_EQ(Message::kDialogExStyle, info.exStyle & Message::kDialogExStyle);
 }
 
 TEST(MessageShow, YesAndNoAre85WideAndCentredWhenTheRowHasRoom)
@@ -265,35 +265,14 @@ TEST(MessageShow, ATextTallerThanTheScreenKeepsTheBoxAndItsButtonsInTheWorkArea)
     EXPECT_LE(iconPos.y + kIcon + 12, firstButtonTop);
 }
 
-std::string ReadWholeFile(const std::wstring& path)
-{
-    std::ifstream in(path.c_str());
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// Waits for the shell recorder's log to say something.
-std::string WaitForRecorder(const std::wstring& log, DWORD milliseconds)
-{
-    for (DWORD waited = 0; waited < milliseconds; waited += 100) {
-        const std::string text = ReadWholeFile(log);
-        if (!text.empty() && text.back() == '\n')
-            return text;
-        ::Sleep(100);
-    }
-    return ReadWholeFile(log);
-}
-
 TEST(MessageShow, AClickOnALinkOpensItsTargetAndBesideItNothing)
 {
-    const std::wstring log = test::WindowsPath(SHELL_RECORDER_LOG);
-    ::DeleteFileW(log.c_str());
+    test::ClearShellLog();
     ::CoInitialize(nullptr);
 
     Message::Dialog dialog(L"", L"Read {hl}the release notes{hl=http://127.0.0.1/notes?v=1.2&x=y} first.\nThen go on.",
                            Message::Information, {{L"OK", IDOK}}, nullptr);
-    std::string beside;
+    std::vector<std::wstring> beside, opened;
     RunDialog(dialog, [&](HWND hwnd) {
         const RECT text = dialog.TextRect();
         const Message::HyperLink* link = nullptr;
@@ -309,14 +288,14 @@ TEST(MessageShow, AClickOnALinkOpensItsTargetAndBesideItNothing)
         test::PostClick(hwnd, POINT{text.left + first.left + 2, text.top + first.bottom + 3});
         // Left of the text, over the icon: nothing opens.
         test::PostClick(hwnd, POINT{20, 20});
-        beside = WaitForRecorder(log, 1500);
+        beside = test::WaitForShellLog(0, 1500);
         test::PostClick(hwnd, POINT{text.left + first.left + 2, text.top + first.top + 2});
-        WaitForRecorder(log, 10000);
+        opened = test::WaitForShellLog(1, 10000);
         test::PostKey(hwnd, VK_ESCAPE);
     });
     ::CoUninitialize();
-    EXPECT_EQ("", beside);
-    EXPECT_EQ("http://127.0.0.1/notes?v=1.2&x=y\n", ReadWholeFile(log))
+    EXPECT_EQ(std::vector<std::wstring>{}, beside);
+    EXPECT_EQ(std::vector<std::wstring>{L"http://127.0.0.1/notes?v=1.2&x=y"}, opened)
         << "scripts/common.sh start_wine points Wine's browser at tools/shell_recorder.sh";
 }
 
@@ -345,7 +324,7 @@ TEST(MessageShow, QuestionWithALinkAndTwoButtonsLooksRight)
                 test::Press(info.buttons[0].window);
         });
     EXPECT_EQ(IDYES, result);
-    EXPECT_TRUE(saved) << "screenshot " << std::string(png.begin(), png.end());
+    EXPECT_TRUE(saved) << "screenshot " << test::ToUtf8(png);
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "framework/font.h"
 #include "message/message_dialog.h"
 #include "message/text.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -53,10 +54,10 @@ Message::Elements FromMarkup(const std::wstring& text)
 
 void ExpectRect(const RECT& rect, LONG left, LONG top, LONG right, LONG bottom, const std::wstring& what)
 {
-    EXPECT_EQ(left, rect.left) << std::string(what.begin(), what.end());
-    EXPECT_EQ(top, rect.top) << std::string(what.begin(), what.end());
-    EXPECT_EQ(right, rect.right) << std::string(what.begin(), what.end());
-    EXPECT_EQ(bottom, rect.bottom) << std::string(what.begin(), what.end());
+    EXPECT_EQ(left, rect.left) << test::ToUtf8(what);
+    EXPECT_EQ(top, rect.top) << test::ToUtf8(what);
+    EXPECT_EQ(right, rect.right) << test::ToUtf8(what);
+    EXPECT_EQ(bottom, rect.bottom) << test::ToUtf8(what);
 }
 
 const int h = kLineHeight;
@@ -253,7 +254,7 @@ TEST(Layout, WrapsWithTheRealDialogFont)
             EXPECT_LE(part.rect.bottom, extent.cy);
             EXPECT_EQ(line.cy, part.rect.bottom - part.rect.top);
             if (part.text.find(L'W') == std::wstring::npos) {
-                EXPECT_LE(part.rect.right, 526) << std::string(part.text.begin(), part.text.end());
+                EXPECT_LE(part.rect.right, 526) << test::ToUtf8(part.text);
             }
         }
 

@@ -1,7 +1,8 @@
 #include "tests/message/tool_box.h"
 
 #include "launcher/string_catalog.h"
-#include "tests/support/record.h"
+#include "launcher/string_ids.h"
+#include "tests/support/files.h"
 
 namespace test {
 
@@ -27,13 +28,13 @@ std::wstring CommandLine(const std::wstring& tool, const ToolBoxSpec& spec, cons
 
 ToolBoxSpec LaunchersQuestionBox()
 {
-    return {StringCatalog::GetAfterNewline(2363).ToStdString(), StringCatalog::Get(27).ToStdString(), 4,
-            {L"6=Download", L"7=" + StringCatalog::Get(305).ToStdString()}};
+    return {StringCatalog::GetAfterNewline(StringId::UpdateCheckTitle).ToStdString(), StringCatalog::Get(StringId::NewVersionText).ToStdString(), 4,
+            {L"6=Download", L"7=" + StringCatalog::Get(StringId::NoLabel).ToStdString()}};
 }
 
 ToolBoxSpec LaunchersErrorBox()
 {
-    return {StringCatalog::GetAfterNewline(2363).ToStdString(), StringCatalog::Get(29).ToStdString(), 1, {L"8"}};
+    return {StringCatalog::GetAfterNewline(StringId::UpdateCheckTitle).ToStdString(), StringCatalog::Get(StringId::ConnectionErrorText).ToStdString(), 1, {L"8"}};
 }
 
 ToolBox::ToolBox(const ToolBoxSpec& spec)

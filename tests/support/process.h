@@ -37,7 +37,9 @@ struct RunResult {
 };
 
 // Starts `application` with exactly `commandLine` (the application name is
-// passed, so neither Wine nor a shell re-quotes it) and waits for it.
+// passed, so neither Wine nor a shell re-quotes it) and waits for it. A test
+// that acts while the process runs uses driver::RunningProcess
+// (tools/driver/process_driver.h), which this is built on.
 RunResult RunExact(const std::wstring& application, const std::wstring& commandLine,
                    DWORD timeoutMilliseconds = 30000);
 

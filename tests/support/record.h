@@ -21,9 +21,6 @@ struct ProductRecord {
 // place), then reads it; nothing when it does not appear in time.
 std::optional<ProductRecord> WaitForRecord(const std::wstring& path, DWORD timeoutMilliseconds);
 
-// The whole content of a file; nothing when it cannot be opened.
-std::optional<std::string> ReadWholeFile(const std::wstring& path);
-
 // This process's environment block, as "NAME=value" entries.
 std::vector<std::wstring> CurrentEnvironment();
 

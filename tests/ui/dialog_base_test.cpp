@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "framework/thread_state.h"
+#include "message/dialog_style.h"
 #include "ui/skin_dialog.h"
 
 namespace {
@@ -57,9 +58,10 @@ TEST(PlaceInWorkArea, MovesOnlyWhatWouldLeaveTheWorkAreaAndCutsATallWindowToIt)
     }
 }
 
+// The message box's styles, so the probe gets its font as the message box does.
 const DialogTemplate& ProbeTemplate()
 {
-    static const DialogTemplate probe(0x80C800C8, WS_EX_TOPMOST, 0, 0, 186, 90, L"",
+    static const DialogTemplate probe(Message::kDialogStyle, Message::kDialogExStyle, 0, 0, 186, 90, L"",
                                       DialogTemplateFont{8, FW_NORMAL, FALSE, DEFAULT_CHARSET, L"MS Shell Dlg"});
     return probe;
 }
@@ -105,8 +107,8 @@ public:
         return TRUE;
     }
 
-    const MessageMap* GetMessageMap() const override { return &s_probeMap; }
-    static const MessageMap s_probeMap;
+    void OnEndWith(WPARAM result, LPARAM) { EndDialog(static_cast<int>(result)); }
+    MESSAGE_MAP_MEMBERS();
 
     LOGFONTW templateFont = {}, first = {}, firstBold = {}, second = {};
     HFONT firstFont = nullptr, childFont = nullptr, grandchildFont = nullptr, lateFont = nullptr;
@@ -115,14 +117,7 @@ public:
     RECT placed = {};
 };
 
-const MessageMapEntry kProbeEntries[] = {
-    {kEndWith, 0, 0,
-     [](CCmdTarget& t, WPARAM wParam, LPARAM) -> LRESULT {
-         static_cast<ProbeDialog&>(t).EndDialog(static_cast<int>(wParam));
-         return 0;
-     }},
-    {0, 0, 0, nullptr}};
-const MessageMap ProbeDialog::s_probeMap = {&SkinDialog::s_messageMap, kProbeEntries};
+DEFINE_MESSAGE_MAP(ProbeDialog, SkinDialog, MessageEntry<&ProbeDialog::OnEndWith>(kEndWith));
 
 TEST(SkinDialog, GivesTheDialogTahomaAtTheTemplatesHeightAndCentresIt)
 {

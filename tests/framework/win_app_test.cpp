@@ -75,11 +75,3 @@ TEST(WinApp, AppNameIsTheFileNameWithoutExtension)
     EXPECT_EQ(CString(L"a.b"), AppNameFromModulePath(L"C:/x.y/a.b.exe"));
     EXPECT_EQ(CString(L"noext"), AppNameFromModulePath(LR"(\\server\share\noext)"));
 }
-
-TEST(WinApp, HelpCommandIsInTheApplicationsMap)
-{
-    ScriptedApp app([](CWinApp&) { return FALSE; });
-    EXPECT_NE(nullptr, FindMessageEntry(app.GetMessageMap(), WM_COMMAND, ID_HELP));
-    EXPECT_EQ(nullptr, FindMessageEntry(app.GetMessageMap(), WM_COMMAND, ID_HELP + 1));
-    EXPECT_EQ(nullptr, FindMessageEntry(app.GetMessageMap(), WM_PAINT, 0));
-}
