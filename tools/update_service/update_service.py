@@ -74,13 +74,13 @@ def padding_body(prefix, size, suffix, text=True):
     return Body(chunks, len(prefix) + len(head) + count * len(piece) + len(tail) + len(suffix))
 
 
-def stream_body(spec, encoding):
+def stream_body(plan, encoding):
     """prefix, `size` bytes of `piece` repeated (endless without `size`),
     suffix: any document, generated as it is sent."""
-    prefix = spec.get("prefix", "").encode(encoding)
-    piece = spec.get("piece", "x").encode(encoding) or b"x"
-    suffix = spec.get("suffix", "").encode(encoding)
-    size = spec.get("size")
+    prefix = plan.get("prefix", "").encode(encoding)
+    piece = plan.get("piece", "x").encode(encoding) or b"x"
+    suffix = plan.get("suffix", "").encode(encoding)
+    size = plan.get("size")
     count = None if size is None else int(size) // len(piece)
     block = piece * max(1, 65536 // len(piece))
     per_block = len(block) // len(piece)
