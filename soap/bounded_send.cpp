@@ -27,15 +27,15 @@ struct SendJob {
 
 } // namespace
 
-bool SendRequestWithin(HINTERNET request, const std::wstring& headers, const std::string& body,
-                       const CCallDeadline& deadline)
+SendOutcome SendRequestWithin(HINTERNET request, const std::wstring& headers, const std::string& body,
+                              const CCallDeadline& deadline)
 {
     std::shared_ptr<SendJob> job;
     std::thread helper;
     try {
         job = std::make_shared<SendJob>(request, headers, body);
         if (!job->m_done)
-            return false;
+            return SendOutcome::Failed;
         helper = std::thread([job] {
             job->m_sent = ::HttpSendRequestW(job->m_request, job->m_headers.c_str(),
                                              static_cast<DWORD>(job->m_headers.size()), job->m_body.data(),
@@ -43,14 +43,13 @@ bool SendRequestWithin(HINTERNET request, const std::wstring& headers, const std
             ::SetEvent(job->m_done);
         });
     } catch (const std::exception&) {
-        return false;
+        return SendOutcome::Failed;
     }
     if (::WaitForSingleObject(job->m_done, deadline.Remaining()) == WAIT_OBJECT_0) {
         helper.join();
-        return job->m_sent != FALSE;
+        return job->m_sent ? SendOutcome::Sent : SendOutcome::Failed;
     }
-    // Past the deadline: the timer closes the request handle; the helper keeps
-    // its job alive until its send returns.
+    // Past the deadline: the helper keeps its job alive until its send returns.
     helper.detach();
-    return false;
+    return SendOutcome::TimedOut;
 }

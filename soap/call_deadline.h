@@ -1,35 +1,32 @@
 #pragma once
-// A total time limit for one HTTP call: at the deadline a timer-queue thread
-// closes the request handle, which ends a blocking WinINet call on it.
+// The total time limit of one HTTP call, read as a clock: the transport waits
+// no longer than it allows, and reads and content handlers fail once it has
+// passed. Nothing closes the request at the deadline: closing a request whose
+// body has not ended makes WinINet under Wine read the rest of the body first,
+// which a server that never stops sending turns into a hang.
 #include <windows.h>
-#include <wininet.h>
 
-#include <atomic>
+// The code with which reads and content handlers fail once the deadline passed.
+constexpr HRESULT kCallTimedOut = HRESULT_FROM_WIN32(ERROR_TIMEOUT);
 
 class CCallDeadline {
 public:
-    CCallDeadline() = default;
-    ~CCallDeadline() { Disarm(); }
-    CCallDeadline(const CCallDeadline&) = delete;
-    CCallDeadline& operator=(const CCallDeadline&) = delete;
-
-    // Closes `request` after `milliseconds` unless disarmed first. False
-    // when no timer could be made (the call then runs without the limit).
-    bool Arm(HINTERNET request, DWORD milliseconds);
-    // Cancels the timer and waits for a callback that is running. Returns
-    // true when the deadline passed since Arm: the request handle is then
-    // closed and must not be closed again.
-    bool Disarm();
-    // True once the deadline passed, until Disarm.
-    bool Expired() const { return m_expired.load(); }
-    // Milliseconds left until the deadline (0 once it passed or when not armed).
+    // Starts the limit: `milliseconds` from now. 0 sets none.
+    void Arm(DWORD milliseconds);
+    void Disarm() { m_armed = false; }
+    bool Armed() const { return m_armed; }
+    // True once the deadline has passed (never when not armed).
+    bool Expired() const;
+    // Milliseconds left until the deadline: 0 once it passed, INFINITE when not armed.
     DWORD Remaining() const;
 
 private:
-    static void CALLBACK OnDeadline(void* context, BOOLEAN timerFired);
-
-    HANDLE m_timer = nullptr;
+    bool m_armed = false;
     ULONGLONG m_end = 0;
-    HINTERNET m_request = nullptr; // not owned: the client's request handle
-    std::atomic<bool> m_expired{false};
 };
+
+// S_OK, or kCallTimedOut once `deadline` (when given) has passed.
+inline HRESULT CheckDeadline(const CCallDeadline* deadline)
+{
+    return deadline && deadline->Expired() ? kCallTimedOut : S_OK;
+}

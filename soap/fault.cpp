@@ -62,7 +62,7 @@ void FaultRecord::Clear()
     m_detail.clear();
 }
 
-HRESULT FaultRecord::ReadFault(IStream* stream, ISAXXMLReader* reader)
+HRESULT FaultRecord::ReadFault(IStream* stream, ISAXXMLReader* reader, const CCallDeadline* deadline)
 {
     soap::ComPtr<ISAXXMLReader> used(reader);
     if (!used && FAILED(soap::CreateSaxReader(used.ReleaseAndGetAddress())))
@@ -70,7 +70,7 @@ HRESULT FaultRecord::ReadFault(IStream* stream, ISAXXMLReader* reader)
     Clear();
     if (!stream)
         return E_FAIL;
-    CSoapFaultParser parser(this, used.Get());
+    CSoapFaultParser parser(this, used.Get(), deadline);
     HRESULT hr = used->putContentHandler(&parser);
     if (SUCCEEDED(hr))
         hr = soap::ParseStream(used.Get(), stream);
@@ -78,9 +78,17 @@ HRESULT FaultRecord::ReadFault(IStream* stream, ISAXXMLReader* reader)
     return FAILED(hr) ? hr : S_OK;
 }
 
-CSoapFaultParser::CSoapFaultParser(FaultRecord* record, ISAXXMLReader* reader) : m_record(record)
+CSoapFaultParser::CSoapFaultParser(FaultRecord* record, ISAXXMLReader* reader, const CCallDeadline* deadline)
+    : m_record(record), m_deadline(deadline)
 {
     m_reader.Assign(reader);
+}
+
+CSoapFaultParser::~CSoapFaultParser()
+{
+    // A parse cut off inside a collected or skipped element leaves them engaged.
+    m_stringBuilder.Disengage();
+    m_skipHandler.Disengage();
 }
 
 HRESULT CSoapFaultParser::startPrefixMapping(const wchar_t* prefix, int prefixLength, const wchar_t* uri,
@@ -100,6 +108,8 @@ HRESULT CSoapFaultParser::startPrefixMapping(const wchar_t* prefix, int prefixLe
 HRESULT CSoapFaultParser::startElement(const wchar_t* uri, int uriLength, const wchar_t* localName, int localLength,
                                        const wchar_t*, int, ISAXAttributes*)
 {
+    if (FAILED(CheckDeadline(m_deadline)))
+        return kCallTimedOut;
     m_state &= ~kTextTaken;
     for (const FaultElement& element : kElements) {
         if (!Equal(localName, localLength, element.m_name, element.m_length))
@@ -111,18 +121,20 @@ HRESULT CSoapFaultParser::startElement(const wchar_t* uri, int uriLength, const 
             return S_OK;
         }
         m_state = element.m_value;
-        m_stringBuilder.Collect(this, m_reader.Get());
+        m_stringBuilder.Collect(this, m_reader.Get(), m_deadline);
         return S_OK;
     }
     if (m_state <= 4)
         return E_FAIL;
     m_state = kSkipped;
-    m_skipHandler.SkipElement(this, m_reader.Get());
+    m_skipHandler.SkipElement(this, m_reader.Get(), m_deadline);
     return S_OK;
 }
 
 HRESULT CSoapFaultParser::characters(const wchar_t* text, int length)
 {
+    if (FAILED(CheckDeadline(m_deadline)))
+        return kCallTimedOut;
     if (m_state & kTextTaken)
         return S_OK;
     HRESULT hr;

@@ -13,13 +13,17 @@ struct FaultRecord {
     std::wstring m_detail;        // markup inside detail rebuilt as text
 
     void Clear();
-    // Parses `stream` as a fault with `reader`, or a new reader when null.
-    HRESULT ReadFault(IStream* stream, ISAXXMLReader* reader);
+    // Parses `stream` as a fault with `reader`, or a new reader when null;
+    // the parse fails once `deadline` (when given) has passed.
+    HRESULT ReadFault(IStream* stream, ISAXXMLReader* reader, const CCallDeadline* deadline = nullptr);
 };
 
 class CSoapFaultParser : public ISAXContentHandlerImpl {
 public:
-    CSoapFaultParser(FaultRecord* record, ISAXXMLReader* reader);
+    CSoapFaultParser(FaultRecord* record, ISAXXMLReader* reader, const CCallDeadline* deadline = nullptr);
+    ~CSoapFaultParser();
+    CSoapFaultParser(const CSoapFaultParser&) = delete;
+    CSoapFaultParser& operator=(const CSoapFaultParser&) = delete;
 
     HRESULT WINAPI QueryInterface(REFIID iid, void** object) override { return QueryContentHandler(this, iid, object); }
     ULONG WINAPI AddRef() override { return 1; }
@@ -35,6 +39,7 @@ private:
     HRESULT ReadFaultCode(const wchar_t* text, int length);
 
     FaultRecord* m_record; // not owned
+    const CCallDeadline* m_deadline; // not owned
     ULONG m_state = 0;
     soap::ComPtr<ISAXXMLReader> m_reader;
     CSAXStringBuilder m_stringBuilder;

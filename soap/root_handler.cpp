@@ -127,7 +127,16 @@ CSoapRootHandler::CSoapRootHandler(ISAXXMLReader* reader)
     m_reader.Assign(reader);
 }
 
-CSoapRootHandler::~CSoapRootHandler() = default;
+CSoapRootHandler::~CSoapRootHandler()
+{
+    DisengageHelpers();
+}
+
+void CSoapRootHandler::DisengageHelpers()
+{
+    m_stringBuilder.Disengage();
+    m_skipHandler.Disengage();
+}
 
 bool CSoapRootHandler::Receives(const DescriptorEntry& entry) const
 {
@@ -304,6 +313,9 @@ HRESULT CSoapRootHandler::ParseResponse(IStream* stream)
     if (FAILED(hr))
         return hr;
     hr = soap::ParseStream(m_reader.Get(), stream);
+    // A parse that failed or was cut off inside a collected or skipped
+    // element leaves the helper engaged.
+    DisengageHelpers();
     return FAILED(hr) ? hr : S_OK;
 }
 
@@ -321,6 +333,8 @@ HRESULT CSoapRootHandler::startElement(const wchar_t* uri, int uriLength, const 
                                        int localLength, const wchar_t*, int, ISAXAttributes* attributes)
 {
     ++m_depth;
+    if (FAILED(CheckDeadline(m_deadline)))
+        return kCallTimedOut;
     if (m_noChildren || m_valuePending)
         return E_FAIL;
     switch (m_phase) {
@@ -447,7 +461,7 @@ HRESULT CSoapRootHandler::ProcessParameter(const wchar_t* localName, int localLe
     if (FAILED(PushFrame(target, nullptr, found, found->m_flags | SoapFlag::kWaitsForValue, 0, 0, 0)))
         return E_OUTOFMEMORY;
     if (wholeText)
-        m_stringBuilder.Collect(this, m_reader.Get());
+        m_stringBuilder.Collect(this, m_reader.Get(), m_deadline);
     return S_OK;
 }
 
@@ -463,7 +477,7 @@ HRESULT CSoapRootHandler::ProcessUnlistedHeader(ISAXAttributes* attributes)
             return E_FAIL;
         }
     }
-    m_skipHandler.SkipElement(this, m_reader.Get());
+    m_skipHandler.SkipElement(this, m_reader.Get(), m_deadline);
     --m_depth; // this handler does not see the skipped element's end
     return S_OK;
 }
@@ -471,6 +485,8 @@ HRESULT CSoapRootHandler::ProcessUnlistedHeader(ISAXAttributes* attributes)
 HRESULT CSoapRootHandler::characters(const wchar_t* text, int length)
 {
     m_valuePending = false;
+    if (FAILED(CheckDeadline(m_deadline)))
+        return kCallTimedOut;
     if (m_frames.empty())
         return S_OK;
     const ParseFrame& frame = m_frames[m_top];
@@ -498,6 +514,8 @@ HRESULT CSoapRootHandler::endElement(const wchar_t* uri, int uriLength, const wc
                                      const wchar_t*, int)
 {
     --m_depth;
+    if (FAILED(CheckDeadline(m_deadline)))
+        return kCallTimedOut;
     if (m_valuePending)
         return E_FAIL;
     m_noChildren = false;

@@ -75,6 +75,10 @@ public:
     virtual void FreeResults();
     virtual void FreeHeaderValues();
 
+    // The parse fails once `deadline` (not owned; null for none) has passed,
+    // also while the reader is busy with input that has all arrived.
+    void SetParseDeadline(const CCallDeadline* deadline) { m_deadline = deadline; }
+
     // S_OK, or E_OUTOFMEMORY when the stack could not grow.
     HRESULT PushFrame(void* target, const Descriptor* descriptor, const DescriptorEntry* entry, ULONG flags,
                       int index, int expectedCount, int receivedCount);
@@ -82,6 +86,10 @@ public:
 
 protected:
     explicit CSoapRootHandler(ISAXXMLReader* reader = nullptr);
+
+    // Takes back from the string collector and the skip handler what a parse
+    // that ended early left with them.
+    void DisengageHelpers();
 
     soap::ComPtr<ISAXXMLReader> m_reader;
     CSAXStringBuilder m_stringBuilder;
@@ -95,6 +103,7 @@ protected:
     bool m_valuePending = false;
     int m_depth = 0;
     int m_bodyDepth = 0; // depth of the Body element, once it started
+    const CCallDeadline* m_deadline = nullptr; // not owned
 
 private:
     bool Receives(const DescriptorEntry& entry) const;

@@ -15,18 +15,31 @@ HRESULT QueryContentHandler(ISAXContentHandler* self, REFIID iid, void** object)
     return E_NOINTERFACE;
 }
 
-void CSAXStringBuilder::Collect(ISAXContentHandler* owner, ISAXXMLReader* reader)
+void CSAXStringBuilder::Collect(ISAXContentHandler* owner, ISAXXMLReader* reader, const CCallDeadline* deadline)
 {
     m_owner = owner;
     m_reader = reader;
+    m_deadline = deadline;
     m_text.clear();
     m_count = 0;
     reader->putContentHandler(this);
 }
 
+void CSAXStringBuilder::Disengage()
+{
+    m_owner = nullptr;
+    m_reader = nullptr;
+    m_deadline = nullptr;
+    m_count = 0;
+    m_text.clear();
+    m_text.shrink_to_fit();
+}
+
 HRESULT CSAXStringBuilder::startElement(const wchar_t*, int, const wchar_t*, int, const wchar_t* qName, int qLength,
                                         ISAXAttributes* attributes)
 {
+    if (FAILED(CheckDeadline(m_deadline)))
+        return kCallTimedOut;
     if (m_count == 0)
         m_count = 1;
     ++m_count;
@@ -61,6 +74,10 @@ HRESULT CSAXStringBuilder::startElement(const wchar_t*, int, const wchar_t*, int
 HRESULT CSAXStringBuilder::endElement(const wchar_t* uri, int uriLength, const wchar_t* localName, int localLength,
                                       const wchar_t* qName, int qLength)
 {
+    if (FAILED(CheckDeadline(m_deadline)))
+        return kCallTimedOut;
+    if (!m_owner)
+        return E_UNEXPECTED;
     if (m_count > 0)
         --m_count;
     if (m_count == 0) {
@@ -84,6 +101,8 @@ HRESULT CSAXStringBuilder::endElement(const wchar_t* uri, int uriLength, const w
 
 HRESULT CSAXStringBuilder::characters(const wchar_t* text, int length)
 {
+    if (FAILED(CheckDeadline(m_deadline)))
+        return kCallTimedOut;
     try {
         m_text.append(text, static_cast<size_t>(length));
     } catch (const std::bad_alloc&) {
@@ -97,26 +116,50 @@ HRESULT CSAXStringBuilder::ignorableWhitespace(const wchar_t* text, int length)
     return characters(text, length);
 }
 
-void CSkipHandler::SkipElement(ISAXContentHandler* owner, ISAXXMLReader* reader)
+void CSkipHandler::SkipElement(ISAXContentHandler* owner, ISAXXMLReader* reader, const CCallDeadline* deadline)
 {
     m_count = 1;
     m_reader.Assign(reader);
-    m_owner.Assign(owner);
+    m_owner = owner;
+    m_deadline = deadline;
     reader->putContentHandler(this);
+}
+
+void CSkipHandler::Disengage()
+{
+    m_count = 1;
+    m_reader.Reset();
+    m_owner = nullptr;
+    m_deadline = nullptr;
 }
 
 HRESULT CSkipHandler::startElement(const wchar_t*, int, const wchar_t*, int, const wchar_t*, int, ISAXAttributes*)
 {
+    if (FAILED(CheckDeadline(m_deadline)))
+        return kCallTimedOut;
     ++m_count;
     return S_OK;
 }
 
 HRESULT CSkipHandler::endElement(const wchar_t*, int, const wchar_t*, int, const wchar_t*, int)
 {
+    if (FAILED(CheckDeadline(m_deadline)))
+        return kCallTimedOut;
+    if (!m_reader)
+        return E_UNEXPECTED;
     if (--m_count == 0) {
-        m_reader->putContentHandler(m_owner.Get());
-        m_reader.Reset();
-        m_owner.Reset();
+        m_reader->putContentHandler(m_owner);
+        Disengage();
     }
     return S_OK;
+}
+
+HRESULT CSkipHandler::characters(const wchar_t*, int)
+{
+    return CheckDeadline(m_deadline);
+}
+
+HRESULT CSkipHandler::ignorableWhitespace(const wchar_t*, int)
+{
+    return CheckDeadline(m_deadline);
 }

@@ -1,5 +1,6 @@
 #pragma once
 // Content handlers that live inside their owner: they count no references.
+#include "soap/call_deadline.h"
 #include "soap/com_ptr.h"
 #include "soap/sax_reader.h"
 
@@ -42,8 +43,11 @@ public:
     ULONG WINAPI AddRef() override { return 1; }
     ULONG WINAPI Release() override { return 1; }
 
-    // Takes over the reader's events until the current element closes.
-    void Collect(ISAXContentHandler* owner, ISAXXMLReader* reader);
+    // Takes over the reader's events until the current element closes;
+    // fails every event once `deadline` (when given) has passed.
+    void Collect(ISAXContentHandler* owner, ISAXXMLReader* reader, const CCallDeadline* deadline = nullptr);
+    // Lets go of a collection that a parse ended early, and of its text.
+    void Disengage();
 
     HRESULT WINAPI startElement(const wchar_t* uri, int uriLength, const wchar_t* localName, int localLength,
                                 const wchar_t* qName, int qLength, ISAXAttributes* attributes) override;
@@ -53,8 +57,9 @@ public:
     HRESULT WINAPI ignorableWhitespace(const wchar_t* text, int length) override;
 
 private:
-    ISAXContentHandler* m_owner = nullptr; // not owned
-    ISAXXMLReader* m_reader = nullptr;     // not owned
+    ISAXContentHandler* m_owner = nullptr;       // not owned
+    ISAXXMLReader* m_reader = nullptr;           // not owned
+    const CCallDeadline* m_deadline = nullptr;   // not owned
     ULONG m_count = 0;
     std::wstring m_text;
 };
@@ -67,14 +72,23 @@ public:
     ULONG WINAPI AddRef() override { return 1; }
     ULONG WINAPI Release() override { return 1; }
 
-    void SkipElement(ISAXContentHandler* owner, ISAXXMLReader* reader);
+    // Takes over the reader's events until the current element closes;
+    // fails every event once `deadline` (when given) has passed.
+    void SkipElement(ISAXContentHandler* owner, ISAXXMLReader* reader, const CCallDeadline* deadline = nullptr);
+    // Lets go of a skip that a parse ended early: releases the reader.
+    void Disengage();
 
     HRESULT WINAPI startElement(const wchar_t*, int, const wchar_t*, int, const wchar_t*, int,
                                 ISAXAttributes*) override;
     HRESULT WINAPI endElement(const wchar_t*, int, const wchar_t*, int, const wchar_t*, int) override;
+    HRESULT WINAPI characters(const wchar_t*, int) override;
+    HRESULT WINAPI ignorableWhitespace(const wchar_t*, int) override;
 
 private:
     ULONG m_count = 1;
     soap::ComPtr<ISAXXMLReader> m_reader;
-    soap::ComPtr<ISAXContentHandler> m_owner;
+    // Not counted: the skip handler lives inside its owner, and a count
+    // released while the owner is being destroyed would call into it.
+    ISAXContentHandler* m_owner = nullptr;
+    const CCallDeadline* m_deadline = nullptr; // not owned
 };

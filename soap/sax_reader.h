@@ -10,8 +10,11 @@ extern const CLSID kClsidSaxXmlReader;    // SAXXMLReader
 extern const IID kIidSaxXmlReader;        // ISAXXMLReader
 extern const IID kIidSaxContentHandler;   // ISAXContentHandler
 
-// Creates a reader with its default features (namespace processing on).
-// COM must be initialised on the calling thread.
+extern const wchar_t kFeatureProhibitDtd[]; // "prohibit-dtd"
+
+// Creates a reader with namespace processing on and DTDs prohibited (where
+// the reader offers that feature). COM must be initialised on the calling
+// thread.
 HRESULT CreateSaxReader(ISAXXMLReader** reader);
 
 // Has `reader` parse `stream` to its end with its current content handler.

@@ -18,10 +18,19 @@ HRESULT CWriteStreamOnCString::Write(const char* bytes, int length, DWORD* writt
     return S_OK;
 }
 
-void CReadStreamOnInet::Attach(HINTERNET request, const CCallDeadline* deadline)
+void CReadStreamOnInet::Attach(HINTERNET request, const CCallDeadline* deadline, ULONGLONG byteLimit)
 {
     m_request = request;
     m_deadline = deadline;
+    m_byteLimit = byteLimit;
+    m_bytesRead = 0;
+    m_atEnd = false;
+}
+
+void CReadStreamOnInet::Detach()
+{
+    m_request = nullptr;
+    m_deadline = nullptr;
 }
 
 HRESULT CReadOnlyStream::QueryInterface(REFIID iid, void** object)
@@ -42,20 +51,40 @@ HRESULT CReadStreamOnInet::Read(void* buffer, ULONG size, ULONG* read)
     if (!read)
         read = &dummy;
     *read = 0;
-    if (!m_request || (m_deadline && m_deadline->Expired()))
+    if (!m_request)
         return E_FAIL;
+    if (m_atEnd)
+        return S_OK;
+    if (m_bytesRead > m_byteLimit)
+        return kResponseTooLarge;
+    if (FAILED(CheckDeadline(m_deadline)))
+        return kCallTimedOut;
     // Ask only for what has arrived: a read of more waits until its buffer is
     // full, and a server that trickles would hold it past the deadline.
     DWORD available = 0;
     if (!::InternetQueryDataAvailable(m_request, &available, 0, 0))
         return E_FAIL;
-    if (available == 0)
-        return S_OK; // end of the body
-    if (m_deadline && m_deadline->Expired())
-        return E_FAIL;
+    if (available == 0) {
+        m_atEnd = true;
+        return S_OK;
+    }
+    if (FAILED(CheckDeadline(m_deadline)))
+        return kCallTimedOut;
+    // One byte past the limit is enough to know the body is too large.
+    const ULONGLONG room = m_byteLimit - m_bytesRead;
+    DWORD wanted = available < size ? available : size;
+    if (wanted > room)
+        wanted = static_cast<DWORD>(room + 1);
     DWORD count = 0;
-    if (!::InternetReadFile(m_request, buffer, available < size ? available : size, &count))
+    if (!::InternetReadFile(m_request, buffer, wanted, &count))
         return E_FAIL;
+    if (count == 0) {
+        m_atEnd = true;
+        return S_OK;
+    }
+    m_bytesRead += count;
+    if (m_bytesRead > m_byteLimit)
+        return kResponseTooLarge;
     *read = count;
     return S_OK;
 }

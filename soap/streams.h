@@ -5,6 +5,7 @@
 #include "soap/write_stream.h"
 
 #include <objidl.h>
+#include <wininet.h>
 
 #include <string>
 
@@ -40,17 +41,29 @@ public:
     HRESULT WINAPI Clone(IStream**) override { return E_NOTIMPL; }
 };
 
+// A response body larger than the transport's byte limit: the read that
+// passes the limit fails with this.
+constexpr HRESULT kResponseTooLarge = HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE);
+
 // The response body, read from WinINet as it arrives.
 class CReadStreamOnInet : public CReadOnlyStream {
 public:
-    // The request handle to read from (not owned), and the call's deadline,
-    // after which every read fails.
-    void Attach(HINTERNET request, const CCallDeadline* deadline);
-    void Detach() { m_request = nullptr; }
+    // The request handle to read from (not owned), the call's deadline,
+    // after which every read fails, and the most bytes the body may have.
+    void Attach(HINTERNET request, const CCallDeadline* deadline, ULONGLONG byteLimit);
+    void Detach();
+    bool Attached() const { return m_request != nullptr; }
 
     HRESULT WINAPI Read(void* buffer, ULONG size, ULONG* read) override;
+
+    // True once a read found the end of the body.
+    bool AtEnd() const { return m_atEnd; }
+    ULONGLONG BytesRead() const { return m_bytesRead; }
 
 private:
     HINTERNET m_request = nullptr;              // not owned
     const CCallDeadline* m_deadline = nullptr;  // not owned
+    ULONGLONG m_byteLimit = 0;
+    ULONGLONG m_bytesRead = 0;
+    bool m_atEnd = false;
 };

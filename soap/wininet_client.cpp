@@ -18,6 +18,23 @@ void SetTimeouts(HINTERNET handle, DWORD milliseconds)
 
 } // namespace
 
+const wchar_t* ClientErrorName(ClientError error)
+{
+    switch (error) {
+    case ClientError::None: return L"None";
+    case ClientError::SetupFailed: return L"SetupFailed";
+    case ClientError::OutOfMemory: return L"OutOfMemory";
+    case ClientError::RequestBuildFailed: return L"RequestBuildFailed";
+    case ClientError::ConnectFailed: return L"ConnectFailed";
+    case ClientError::SendFailed: return L"SendFailed";
+    case ClientError::FaultReturned: return L"FaultReturned";
+    case ClientError::FaultUnreadable: return L"FaultUnreadable";
+    case ClientError::ResponseUnavailable: return L"ResponseUnavailable";
+    case ClientError::ResponseParseFailed: return L"ResponseParseFailed";
+    }
+    return L"Unknown";
+}
+
 CSoapWininetClient::CSoapWininetClient(const wchar_t* url)
 {
     m_url.Clear();
@@ -97,15 +114,18 @@ HRESULT CSoapWininetClient::PostRequest(const wchar_t* actionLine)
     if (m_timeout != 0)
         SetTimeouts(m_request, m_timeout);
     const std::string& body = m_requestStream.Data();
-    if (m_totalLimit != 0 && m_deadline.Arm(m_request, m_totalLimit)) {
-        if (!SendRequestWithin(m_request, headers, body, m_deadline))
-            return E_FAIL;
-    } else if (!::HttpSendRequestW(m_request, headers.c_str(), static_cast<DWORD>(headers.size()),
-                                   const_cast<char*>(body.data()), static_cast<DWORD>(body.size()))) {
+    m_deadline.Arm(m_totalLimit);
+    const SendOutcome sent = m_deadline.Armed()
+                                 ? SendRequestWithin(m_request, headers, body, m_deadline)
+                                 : (::HttpSendRequestW(m_request, headers.c_str(), static_cast<DWORD>(headers.size()),
+                                                       const_cast<char*>(body.data()), static_cast<DWORD>(body.size()))
+                                        ? SendOutcome::Sent
+                                        : SendOutcome::Failed);
+    m_sendEnded = sent != SendOutcome::TimedOut;
+    if (sent != SendOutcome::Sent)
         return E_FAIL;
-    }
 
-    m_responseStream.Attach(m_request, &m_deadline);
+    m_responseStream.Attach(m_request, &m_deadline, m_byteLimit);
     m_statusCode = QueryStatusCode();
     if (m_statusCode != 500)
         return S_OK;
@@ -114,7 +134,7 @@ HRESULT CSoapWininetClient::PostRequest(const wchar_t* actionLine)
     soap::ComPtr<ISAXXMLReader> reader;
     if (SUCCEEDED(AcquireReader(reader.ReleaseAndGetAddress()))) {
         IStream* stream = nullptr;
-        if (FAILED(ResponseStream(&stream)) || FAILED(m_fault.ReadFault(stream, reader.Get())))
+        if (FAILED(ResponseStream(&stream)) || FAILED(m_fault.ReadFault(stream, reader.Get(), &m_deadline)))
             m_clientError = ClientError::FaultUnreadable;
     }
     return E_FAIL;
@@ -148,26 +168,38 @@ void CSoapWininetClient::PrepareCall()
 
 void CSoapWininetClient::FinishCall()
 {
-    if (m_deadline.Disarm() && m_request) {
-        // The deadline closed the handle; it must not be closed again.
-        m_request = nullptr;
-        m_responseStream.Detach();
-    }
+    m_deadline.Disarm();
 }
 
 void CSoapWininetClient::CloseRequest()
 {
     FinishCall();
     if (m_request) {
-        ::InternetCloseHandle(m_request);
+        // Closing a request makes WinINet under Wine read the rest of its
+        // body first, and a send still running uses the handle: a request cut
+        // off before the end of its body (too large, past the deadline, or
+        // unreadable) is left open, never read again, until the process ends.
+        const bool finished = m_sendEnded && (!m_responseStream.Attached() || m_responseStream.AtEnd());
+        if (finished)
+            ::InternetCloseHandle(m_request);
+        else
+            m_leftOpen = true;
         m_request = nullptr;
     }
+    m_sendEnded = false;
     m_responseStream.Detach();
 }
 
 void CSoapWininetClient::CloseHandles()
 {
     CloseRequest();
+    // Closing the connection or the internet handle would close a request
+    // left open below them, with the same effect.
+    if (m_leftOpen) {
+        m_connection = nullptr;
+        m_internet = nullptr;
+        return;
+    }
     if (m_connection) {
         ::InternetCloseHandle(m_connection);
         m_connection = nullptr;

@@ -23,6 +23,15 @@ enum class ClientError {
     ResponseParseFailed = 10,
 };
 
+// The stage's name, for diagnosis ("ResponseParseFailed").
+const wchar_t* ClientErrorName(ClientError error);
+
+// What one call may take, whatever the server does. An answer of the update
+// service is a few hundred bytes; every byte of a response body past the
+// limit, and every wait past the total time, fails the call.
+constexpr ULONGLONG kResponseByteLimit = 1024 * 1024;
+constexpr DWORD kDefaultTotalTimeLimit = 10000;
+
 class CSoapWininetClient {
 public:
     explicit CSoapWininetClient(const wchar_t* url);
@@ -37,8 +46,12 @@ public:
     // Takes effect when the connection is opened.
     void SetTimeLimit(DWORD milliseconds) { m_timeout = milliseconds; }
     // Bound of one call from sending the request to the last byte read,
-    // headers included; 0, the default, sets none.
+    // headers and parsing included; 0 sets none.
     void SetTotalTimeLimit(DWORD milliseconds) { m_totalLimit = milliseconds; }
+    // The most bytes a response body may have; more fails the read.
+    void SetResponseByteLimit(ULONGLONG bytes) { m_byteLimit = bytes; }
+    // The running call's deadline, for the content handlers that parse it.
+    const CCallDeadline& Deadline() const { return m_deadline; }
 
     CWriteStreamOnCString& RequestStream() { return m_requestStream; }
     // `actionLine` is the complete SOAPAction header line with its "\r\n".
@@ -48,6 +61,8 @@ public:
     void PrepareCall();
     // Ends the call's time limit; the request handle stays until the next call.
     void FinishCall();
+    // Closes the handles, except after a request that was left unfinished:
+    // that one, and the handles above it, are kept until the process ends.
     void CloseHandles();
 
     ClientError GetClientError() const { return m_clientError; }
@@ -60,6 +75,8 @@ public:
     HINTERNET ConnectionHandle() const { return m_connection; }
     // The status of the last answer (0 when it could not be read).
     int LastStatusCode() const { return m_statusCode; }
+    // True once a request had to be left open (see CloseRequest).
+    bool LeftRequestOpen() const { return m_leftOpen; }
 
 private:
     HRESULT OpenConnection();
@@ -76,7 +93,10 @@ private:
     HINTERNET m_connection = nullptr;
     HINTERNET m_request = nullptr;
     FaultRecord m_fault;
-    DWORD m_totalLimit = 0;
+    DWORD m_totalLimit = kDefaultTotalTimeLimit;
+    ULONGLONG m_byteLimit = kResponseByteLimit;
     CCallDeadline m_deadline;
     int m_statusCode = 0;
+    bool m_sendEnded = false; // HttpSendRequestW returned for the current request
+    bool m_leftOpen = false;
 };

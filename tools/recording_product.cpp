@@ -5,6 +5,10 @@
 // "key=value" (value with %, CR and LF percent-escaped): commandline,
 // directory, desktop, flags, showwindow and one "env=" line per variable.
 // Without it, it shows the same lines in a small window.
+//
+// With ORLIX_START_LOG naming a file it also appends one line to it, its own
+// program path in UTF-8, so that a test counts starts and sees which copy
+// started (a copy under another name stands for a program nobody may start).
 #include <windows.h>
 
 #include <string>
@@ -85,12 +89,29 @@ bool WriteRecord(const std::wstring& path, const std::string& bytes)
            ::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
+// One line per start, appended whole.
+void LogStart(const std::wstring& path)
+{
+    HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    wchar_t self[32768] = {};
+    ::GetModuleFileNameW(nullptr, self, 32768);
+    const std::string line = ToUtf8(self) + "\n";
+    DWORD written = 0;
+    ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    ::CloseHandle(file);
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
 {
-    const std::wstring record = Record();
     wchar_t target[32768] = {};
+    if (::GetEnvironmentVariableW(L"ORLIX_START_LOG", target, 32768) > 0)
+        LogStart(target);
+    const std::wstring record = Record();
     if (::GetEnvironmentVariableW(L"ORLIX_RECORD_FILE", target, 32768) > 0)
         return WriteRecord(target, ToUtf8(record)) ? 0 : 1;
     ::MessageBoxW(nullptr, record.c_str(), L"orlix.bim received", MB_OK | MB_ICONINFORMATION);

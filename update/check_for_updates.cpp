@@ -4,7 +4,9 @@
 #include <oleauto.h>
 #include <shellapi.h>
 
+#include <cwchar>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "framework/win_app.h"
@@ -17,10 +19,10 @@
 namespace {
 
 // Each network operation is bounded by the transport's time-outs; the whole
-// answer, headers included, by the total limit, so that no start waits long
-// on the service whatever it does.
+// call, answer and parsing included, by its total limit and its byte limit
+// (soap/wininet_client.h), so that no start waits long on the service
+// whatever it does.
 constexpr DWORD kServiceTimeLimit = 2000;
-constexpr DWORD kServiceTotalTimeLimit = 10000;
 
 // The update check's messages carry no title: the catalogue has no such text.
 constexpr UINT kTitleId = StringId::UpdateCheckTitle;
@@ -34,22 +36,39 @@ struct SysFreeStringDeleter {
 
 } // namespace
 
+void DescribeFailedCheck(ClientError stage, HRESULT hr, wchar_t (&line)[160])
+{
+    std::swprintf(line, 160, L"Velto launcher: update check failed: ClientError %ls (%d), HRESULT 0x%08lX\n",
+                  ClientErrorName(stage), static_cast<int>(stage), static_cast<unsigned long>(hr));
+}
+
 UpdateStatus QueryUpdate(std::wstring& downloadUrl)
 {
-    const VersionFields builtIn = SplitVersion(kBuiltInVersion);
-    Service::CServiceT<CSoapWininetClient> service;
-    service.SetTimeLimit(kServiceTimeLimit);
-    service.SetTotalTimeLimit(kServiceTotalTimeLimit);
+    ClientError stage = ClientError::None;
+    HRESULT hr = E_FAIL;
+    try {
+        const VersionFields builtIn = SplitVersion(kBuiltInVersion);
+        Service::CServiceT<CSoapWininetClient> service;
+        service.SetTimeLimit(kServiceTimeLimit);
 
-    BSTR answer = nullptr;
-    if (service.GetVersionInfo(&answer) != S_OK)
-        return CheckFailed;
-    const std::unique_ptr<OLECHAR, SysFreeStringDeleter> owned(answer);
-    const std::wstring text = answer ? std::wstring(answer, ::SysStringLen(answer)) : std::wstring();
-
-    const UpdateStatus status = CompareAnswer(text, builtIn);
-    downloadUrl = ReadDownloadUrl(text);
-    return status;
+        BSTR answer = nullptr;
+        hr = service.GetVersionInfo(&answer);
+        stage = service.GetClientError();
+        if (hr == S_OK) {
+            const std::unique_ptr<OLECHAR, SysFreeStringDeleter> owned(answer);
+            const std::wstring text = answer ? std::wstring(answer, ::SysStringLen(answer)) : std::wstring();
+            const UpdateStatus status = CompareAnswer(text, builtIn);
+            std::wstring url = ReadDownloadUrl(text);
+            downloadUrl.swap(url);
+            return status;
+        }
+    } catch (const std::bad_alloc&) {
+        hr = E_OUTOFMEMORY;
+    }
+    wchar_t line[160];
+    DescribeFailedCheck(stage, hr, line);
+    ::OutputDebugStringW(line);
+    return CheckFailed;
 }
 
 void CheckForUpdates()

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <new>
 #include <string>
 
 namespace Service {
@@ -60,11 +61,13 @@ CServiceT<TClient>::CServiceT(const wchar_t* url) : TClient(url), CSoapRootHandl
 {
     m_reader.Reset();
     m_clientMode = true;
+    SetParseDeadline(&TClient::Deadline());
 }
 
 template <class TClient>
 CServiceT<TClient>::~CServiceT()
 {
+    DisengageHelpers();
     if (m_reader) {
         m_reader->putContentHandler(nullptr);
         m_reader.Reset();
@@ -168,9 +171,15 @@ HRESULT CServiceT<TClient>::GetVersionInfo(BSTR* result)
         return hr;
     }
 
-    std::wstring actionLine = L"SOAPAction: \"";
-    actionLine += TargetNamespace();
-    actionLine += L"GetVersionInfo\"\r\n";
+    std::wstring actionLine;
+    try {
+        actionLine = L"SOAPAction: \"";
+        actionLine += TargetNamespace();
+        actionLine += L"GetVersionInfo\"\r\n";
+    } catch (const std::bad_alloc&) {
+        TClient::SetClientError(ClientError::RequestBuildFailed);
+        return E_OUTOFMEMORY;
+    }
     hr = TClient::PostRequest(actionLine.c_str());
     if (FAILED(hr))
         return hr;

@@ -1,6 +1,7 @@
 #include "update/version_answer.h"
 
 #include <climits>
+#include <cwchar>
 #include <cwctype>
 
 int ToVersionNumber(const std::wstring& text)
@@ -81,14 +82,63 @@ std::wstring ReadDownloadUrl(const std::wstring& answer)
     return ReadTagValue(answer, L"<url>");
 }
 
+namespace {
+
+// Case-insensitive match of an ASCII lowercase `prefix` at the start of `text`.
+bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix)
+{
+    size_t i = 0;
+    for (; prefix[i]; ++i)
+        if (i >= text.size() || std::towlower(text[i]) != prefix[i])
+            return false;
+    return true;
+}
+
+bool IsPlainUrlCharacter(wchar_t c)
+{
+    return c > 0x20 && c < 0x7F && !std::wcschr(L"\"\\<>^`{|}", c);
+}
+
+// "." or "..", with any dot written as %2e.
+bool IsDotSegment(const std::wstring& text, size_t begin, size_t end)
+{
+    int dots = 0;
+    for (size_t i = begin; i < end; ++dots) {
+        if (text[i] == L'.') {
+            ++i;
+        } else if (text[i] == L'%' && end - i >= 3 && text[i + 1] == L'2' && std::towlower(text[i + 2]) == L'e') {
+            i += 3;
+        } else {
+            return false;
+        }
+    }
+    return dots == 1 || dots == 2;
+}
+
+} // namespace
+
 bool IsOpenableDownloadUrl(const std::wstring& url)
 {
-    auto hasScheme = [&url](const wchar_t* scheme) {
-        size_t i = 0;
-        for (; scheme[i]; ++i)
-            if (i >= url.size() || std::towlower(url[i]) != scheme[i])
-                return false;
-        return url.size() > i; // something must follow "//"
-    };
-    return hasScheme(L"http://") || hasScheme(L"https://");
+    if (url.size() > kMaxDownloadUrlLength)
+        return false;
+    size_t start = 0;
+    if (StartsWithNoCase(url, L"http://"))
+        start = 7;
+    else if (StartsWithNoCase(url, L"https://"))
+        start = 8;
+    else
+        return false;
+    for (size_t i = start; i < url.size(); ++i)
+        if (!IsPlainUrlCharacter(url[i]))
+            return false;
+    // The host, then the segments of path, query and fragment.
+    for (size_t begin = start, index = 0; begin <= url.size(); ++index) {
+        size_t end = url.find_first_of(L"/?#", begin);
+        if (end == std::wstring::npos)
+            end = url.size();
+        if ((index == 0 && end == begin) || IsDotSegment(url, begin, end))
+            return false;
+        begin = end + 1;
+    }
+    return true;
 }

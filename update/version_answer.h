@@ -41,6 +41,17 @@ UpdateStatus CompareAnswer(const std::wstring& answer, const VersionFields& buil
 // The value of "<url>", empty when it is missing.
 std::wstring ReadDownloadUrl(const std::wstring& answer);
 
-// The URL comes from the network and goes to the shell: only an absolute
-// http or https URL may be opened, never a program, script or file share.
+// The longest download URL handed to the shell. Wine's shell builds the
+// handler's command line, URL included, in a buffer of about 1024 characters
+// and overruns it beyond (983 characters opened by 32-bit Wine, 996 by
+// 64-bit, with its own short handler command); 512 leaves the rest for a
+// handler whose command holds a full path.
+constexpr size_t kMaxDownloadUrlLength = 512;
+
+// The URL comes from the network and goes to the shell, which runs a local
+// file for anything it can read as a path: only a plain absolute web address
+// may be opened. That is "http" or "https" (any case), "://", a host, and
+// then printable ASCII without blanks, quotes, backslashes or any of
+// < > ^ ` { | }, no "." or ".." segment (also percent-encoded) between the
+// separators / ? #, and no more than kMaxDownloadUrlLength characters.
 bool IsOpenableDownloadUrl(const std::wstring& url);

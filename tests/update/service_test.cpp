@@ -245,7 +245,7 @@ TEST_F(UpdateService, TotalLimitLeavesAQuickCallAlone)
     proxy.SetTimeLimit(2000);
     proxy.SetTotalTimeLimit(1000);
     EXPECT_EQ(L"a", Call(proxy).result.value_or(L""));
-    ::Sleep(1200); // past the first call's deadline: its timer was cancelled
+    ::Sleep(1200); // past the first call's deadline: each call has its own
     EXPECT_EQ(L"b", Call(proxy).result.value_or(L""));
 }
 

@@ -100,18 +100,25 @@ TEST(VersionAnswer, TagValuesRunToTheNextMarkupOrTheEnd)
     EXPECT_TRUE(found);
 }
 
-TEST(VersionAnswer, OnlyHttpAndHttpsUrlsMayBeOpened)
+TEST(VersionAnswer, OnlyPlainWebAddressesMayBeOpened)
 {
+    const std::wstring longPath(kMaxDownloadUrlLength - 20, L'a'); // "http://example.test/" is 20 characters
     struct Case {
-        const wchar_t* url;
+        std::wstring url;
         bool openable;
     } const cases[] = {
         {L"http://downloads.example.test/setup", true},
         {L"https://downloads.example.test/setup", true},
         {L"HTTPS://Downloads.Example.Test/", true},
         {L"hTtP://x", true},
+        {L"http://x.test/velto/setup?build=1.1.1.1&lang=en#top", true},
+        {L"http://x.test:8080/a%20b/c-d_e.f~g!$'()*+,;=:@%2F", true},
+        {L"http://x.test/...", true},
+        {L"http://x.test/.hidden/a..b/..c/", true},
+        // not a web address
         {L"", false},
         {L"http://", false},
+        {L"http:///path", false},
         {L"file:///C:/Windows/System32/calc.exe", false},
         {L"C:\\Windows\\System32\\calc.exe", false},
         {L"\\\\attacker\\share\\setup.exe", false},
@@ -121,7 +128,41 @@ TEST(VersionAnswer, OnlyHttpAndHttpsUrlsMayBeOpened)
         {L"http:/one.slash", false},
         {L"ftp://x", false},
         {L"httpx://x", false},
+        // dot segments, which the shell reads as a path to a local program
+        {L"http://x.test/../../orlix.bim", false},
+        {L"http://x.test/a/../b", false},
+        {L"http://x.test/./a", false},
+        {L"http://x.test/a/..", false},
+        {L"http://x.test/a/.", false},
+        {L"http://x.test/..?q", false},
+        {L"http://x.test/a?/../b", false},
+        {L"http://x.test/a#/..", false},
+        {L"http://../x", false},
+        {L"http://./x", false},
+        {L"http://x.test/%2e%2e/a", false},
+        {L"http://x.test/%2E./a", false},
+        {L"http://x.test/.%2E/a", false},
+        {L"http://x.test/%2e/a", false},
+        // characters that reach the handler's command line or are no URL
+        {L"http://x.test/a b", false},
+        {L"http://x.test/a\tb", false},
+        {L"http://x.test/a\r\nb", false},
+        {L"https://\n", false},
+        {L"http://x.test/\" -arg", false},
+        {L"http://x.test/a\\b", false},
+        {L"http://x.test/<a>", false},
+        {L"http://x.test/^", false},
+        {L"http://x.test/`", false},
+        {L"http://x.test/{}", false},
+        {L"http://x.test/a|b", false},
+        {L"http://x.test/\x7f", false},
+        {L"http://x.test/\u00e9", false},
+        {std::wstring(L"http://x.test/a\0b", 17), false},
+        // length
+        {L"http://example.test/" + longPath, true},
+        {L"http://example.test/" + longPath + L"a", false},
     };
+    ASSERT_EQ(kMaxDownloadUrlLength, cases[sizeof cases / sizeof *cases - 2].url.size());
     for (const Case& c : cases)
-        EXPECT_EQ(c.openable, IsOpenableDownloadUrl(c.url)) << testing::PrintToString(std::wstring(c.url));
+        EXPECT_EQ(c.openable, IsOpenableDownloadUrl(c.url)) << testing::PrintToString(c.url);
 }

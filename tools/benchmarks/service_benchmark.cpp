@@ -3,6 +3,7 @@
 // Runs against the update service tool on loopback (run_service_benchmark.sh).
 #include "soap/sax_handlers.h"
 #include "soap/streams.h"
+#include "tools/benchmarks/service_control.h"
 #include "update/service.h"
 
 #include <objbase.h>
@@ -15,29 +16,6 @@
 #include <string>
 
 namespace {
-
-// Sets the service's answer for every following request (POST /control/default).
-bool SetDefaultAnswer(unsigned short port, const std::string& json)
-{
-    bool ok = false;
-    HINTERNET internet = ::InternetOpenW(L"service_benchmark", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-    HINTERNET connection = internet ? ::InternetConnectW(internet, L"127.0.0.1", port, nullptr, nullptr,
-                                                         INTERNET_SERVICE_HTTP, 0, 0)
-                                    : nullptr;
-    HINTERNET request = connection ? ::HttpOpenRequestW(connection, L"POST", L"/control/default", nullptr, nullptr,
-                                                        nullptr, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0)
-                                   : nullptr;
-    if (request && ::HttpSendRequestW(request, nullptr, 0, const_cast<char*>(json.data()),
-                                      static_cast<DWORD>(json.size()))) {
-        DWORD status = 0, size = sizeof status;
-        ok = ::HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) &&
-             status == 200;
-    }
-    for (HINTERNET h : {request, connection, internet})
-        if (h)
-            ::InternetCloseHandle(h);
-    return ok;
-}
 
 HRESULT CallOnce(const std::wstring& url, size_t* answerLength)
 {

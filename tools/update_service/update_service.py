@@ -39,8 +39,9 @@ def version_text(version, url):
 
 
 class Body:
-    """A response body as a sequence of byte chunks of known total length,
-    so that large answers are produced without being held whole."""
+    """A response body as a sequence of byte chunks of known total length
+    (None: endless), so that large answers are produced without being held
+    whole."""
 
     def __init__(self, chunks, length):
         self.chunks = chunks
@@ -71,6 +72,34 @@ def padding_body(prefix, size, suffix, text=True):
         yield tail + suffix
 
     return Body(chunks, len(prefix) + len(head) + count * len(piece) + len(tail) + len(suffix))
+
+
+def stream_body(plan, encoding):
+    """prefix, `size` bytes of `piece` repeated (endless without `size`),
+    suffix: any document, generated as it is sent."""
+    prefix = plan.get("prefix", "").encode(encoding)
+    piece = plan.get("piece", "x").encode(encoding) or b"x"
+    suffix = plan.get("suffix", "").encode(encoding)
+    size = plan.get("size")
+    count = None if size is None else int(size) // len(piece)
+    block = piece * max(1, 65536 // len(piece))
+    per_block = len(block) // len(piece)
+
+    def chunks():
+        yield prefix
+        if count is None:
+            while True:
+                yield block
+        left = count
+        while left >= per_block:
+            yield block
+            left -= per_block
+        if left:
+            yield piece * left
+        yield suffix
+
+    length = None if count is None else len(prefix) + count * len(piece) + len(suffix)
+    return Body(chunks, length)
 
 
 def envelope(answer, namespace):
@@ -111,6 +140,30 @@ def envelope(answer, namespace):
             raise ValueError("header_padding needs utf-8")
         return padding_body(prefix, padding, suffix, answer.get("padding_text", True)), content_type
     return Body.of((start + head_xml + end).encode(encoding)), content_type
+
+
+class Pacer:
+    """Holds a sender to `rate` bytes a second (None: as fast as it can)."""
+
+    def __init__(self, rate):
+        self.rate = float(rate) if rate else None
+        self.start = time.monotonic()
+        self.sent = 0
+
+    def slices(self, data):
+        """`data` in pieces of a twentieth of a second each when paced."""
+        if not self.rate:
+            return [data]
+        step = max(1, int(self.rate / 20))
+        return [data[i:i + step] for i in range(0, len(data), step)]
+
+    def wait(self, count):
+        if not self.rate:
+            return
+        self.sent += count
+        ahead = self.sent / self.rate - (time.monotonic() - self.start)
+        if ahead > 0:
+            time.sleep(ahead)
 
 
 class State:
@@ -199,6 +252,14 @@ class Handler(socketserver.StreamRequestHandler):
             return
         action = next((v for n, v in headers if n.lower() == "soapaction"), None)
         expected = '"%sGetVersionInfo"' % state.namespace
+        if "raw" in answer:
+            self.send_raw(answer["raw"].encode("latin-1"), answer)
+            return
+        if "stream" in answer:
+            content = stream_body(answer["stream"], answer.get("encoding", "utf-8"))
+            content_type = answer.get("content_type", "text/xml; charset=utf-8")
+            self.send(int(answer.get("status", 200)), content, content_type, answer)
+            return
         if "body" in answer:
             data = answer["body"].encode(answer.get("encoding", "utf-8"))
             content_type = answer.get("content_type", "text/xml; charset=utf-8")
@@ -214,8 +275,17 @@ class Handler(socketserver.StreamRequestHandler):
 
     def send(self, status, content, content_type, answer):
         reason = REASONS.get(status, "Status")
-        head = ("HTTP/1.1 %d %s\r\nCache-Control: private\r\nContent-Type: %s\r\nContent-Length: %d\r\n"
-                "Connection: close\r\n\r\n" % (status, reason, content_type, content.length)).encode("latin-1")
+        framing = answer.get("framing", "length")
+        if content.length is None and framing == "length":
+            framing = "close"
+        head = "HTTP/1.1 %d %s\r\nCache-Control: private\r\nContent-Type: %s\r\n" % (status, reason, content_type)
+        if framing == "length":
+            head += "Content-Length: %d\r\n" % content.length
+        elif framing == "chunked":
+            head += "Transfer-Encoding: chunked\r\n"
+        head = (head + "Connection: close\r\n\r\n").encode("latin-1")
+        if framing == "raw":  # the body is the whole answer, status line and headers included
+            head = b""
         cut = answer.get("cut_after")
         trickle = answer.get("trickle")
         try:
@@ -236,15 +306,42 @@ class Handler(socketserver.StreamRequestHandler):
                     time.sleep(interval)
                 return
             self.wfile.write(head)
+            pacer = Pacer(answer.get("rate"))
             sent = 0
             for chunk in content.chunks():
+                if self.server.state.stopping.is_set():
+                    return
                 if cut is not None and sent + len(chunk) >= int(cut):
-                    self.wfile.write(chunk[:int(cut) - sent])
+                    self.write_body(chunk[:int(cut) - sent], framing)
                     self.wfile.flush()
                     return
-                self.wfile.write(chunk)
+                for piece in pacer.slices(chunk):
+                    self.write_body(piece, framing)
+                    self.wfile.flush()
+                    pacer.wait(len(piece))
                 sent += len(chunk)
+            if framing == "chunked":
+                self.wfile.write(b"0\r\n\r\n")
             self.wfile.flush()
+        except OSError:
+            pass
+
+    def write_body(self, data, framing):
+        if not data:
+            return
+        if framing == "chunked":
+            self.wfile.write(b"%x\r\n" % len(data) + data + b"\r\n")
+        else:
+            self.wfile.write(data)
+
+    def send_raw(self, data, answer):
+        """Exactly these bytes as the whole answer (status line and headers
+        included), then the connection closes, or stays open with `hang`."""
+        try:
+            self.wfile.write(data)
+            self.wfile.flush()
+            if answer.get("hang_after"):
+                self.server.state.stopping.wait(float(answer.get("hang_seconds", 120)))
         except OSError:
             pass
 
