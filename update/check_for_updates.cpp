@@ -24,12 +24,6 @@ namespace {
 // whatever it does.
 constexpr DWORD kServiceTimeLimit = 2000;
 
-// The update check's messages carry no title: the catalogue has no such text.
-constexpr UINT kTitleId = StringId::UpdateCheckTitle;
-constexpr UINT kNewVersionTextId = StringId::NewVersionText;
-constexpr UINT kConnectionErrorTextId = StringId::ConnectionErrorText;
-constexpr UINT kNoLabelId = StringId::NoLabel;
-
 struct SysFreeStringDeleter {
     void operator()(BSTR text) const { ::SysFreeString(text); }
 };
@@ -78,15 +72,17 @@ void CheckForUpdates()
     const HWND parent = AfxGetMainWnd();
     if (status == UpdateAvailable) {
         Message::ButtonSpecs buttons;
-        Message::AddButton(Message::AddButton(buttons, {L"Download", IDYES}), {StringCatalog::Get(kNoLabelId), IDNO});
-        const int choice = Message::Show(StringCatalog::GetAfterNewline(kTitleId), StringCatalog::Get(kNewVersionTextId),
-                                         Message::Question, buttons, parent);
+        Message::AddButton(Message::AddButton(buttons, {L"Download", IDYES}),
+                           {StringCatalog::Get(StringId::NoLabel), IDNO});
+        const int choice = Message::Show(StringCatalog::GetAfterNewline(StringId::UpdateCheckTitle),
+                                         StringCatalog::Get(StringId::NewVersionText), Message::Question, buttons,
+                                         parent);
         // The URL comes from the network: only a web page is opened, never a
         // program, a script or a file share.
         if (choice == IDYES && IsOpenableDownloadUrl(downloadUrl))
             ::ShellExecuteW(nullptr, nullptr, downloadUrl.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     } else if (status == CheckFailed) {
-        Message::Show(IDCLOSE, StringCatalog::GetAfterNewline(kTitleId), StringCatalog::Get(kConnectionErrorTextId),
-                      Message::Error, parent);
+        Message::Show(IDCLOSE, StringCatalog::GetAfterNewline(StringId::UpdateCheckTitle),
+                      StringCatalog::Get(StringId::ConnectionErrorText), Message::Error, parent);
     }
 }

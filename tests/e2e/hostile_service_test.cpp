@@ -13,6 +13,7 @@
 
 #include "tests/e2e/installation.h"
 #include "tests/support/files.h"
+#include "tests/support/shell_log.h"
 #include "tests/support/update_service_client.h"
 #include "tools/driver/process_driver.h"
 
@@ -199,7 +200,7 @@ protected:
     {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(m_service.SetDefault(c.answer));
-        ::DeleteFileW(e2e::ShellLog().c_str());
+        test::ClearShellLog();
         const std::wstring startLog = m_temp.Path() + L"starts.txt";
         ::DeleteFileW(startLog.c_str());
         const test::ScopedEnvironment logStarts(L"ORLIX_START_LOG", startLog);
@@ -225,7 +226,7 @@ protected:
         ASSERT_TRUE(launcher.Wait(30000, &exitCode)) << "the launcher did not end";
         EXPECT_EQ(0u, exitCode) << std::hex << "0x" << exitCode;
         EXPECT_TRUE(record.Wait(10000)) << "the product did not start";
-        EXPECT_EQ(c.opened, e2e::WaitForShellLog(c.opened.size()));
+        EXPECT_EQ(c.opened, test::WaitForShellLog(c.opened.size()));
         const std::vector<std::string> starts = Lines(test::ReadWholeFile(startLog).value_or(""));
         ASSERT_EQ(1u, starts.size()) << test::ReadWholeFile(startLog).value_or("");
         EXPECT_EQ("\\orlix.bim", starts[0].substr(starts[0].rfind('\\')));

@@ -38,8 +38,4 @@ struct Launch {
 Launch RunLauncher(const std::wstring& folder, const std::wstring& commandLine, const std::wstring& scratch,
                    DWORD recordTimeout = 10000);
 
-// The shell recorder's log, under the names the end-to-end tests know.
-using test::ShellLog;
-using test::WaitForShellLog;
-
 } // namespace e2e

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tests/e2e/installation.h"
+#include "tests/support/shell_log.h"
 #include "tests/support/update_service_client.h"
 #include "tools/driver/process_driver.h"
 
@@ -19,7 +20,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_service.Reset()) << "the update service does not answer";
-        ::DeleteFileW(e2e::ShellLog().c_str());
+        test::ClearShellLog();
         m_folder = m_temp.MakeFolder(L"Velto Backup");
         e2e::Install(m_folder);
     }
@@ -55,7 +56,7 @@ TEST_F(UpdateCheck, NewerBuildOffersTheDownloadAndStartsTheProductAfterEveryChoi
     enum class Choice { Download, No, CloseBox };
     for (Choice choice : {Choice::Download, Choice::No, Choice::CloseBox}) {
         SCOPED_TRACE(static_cast<int>(choice));
-        ::DeleteFileW(e2e::ShellLog().c_str());
+        test::ClearShellLog();
         e2e::RecordFile record(m_temp.Path());
         driver::RunningProcess launcher(m_folder + L"launcher.exe", L"launcher.exe /quiet \"D:\\My Data\\set 1.cfg\"");
         const HWND dialog = StartAndWaitForDialog(launcher);
@@ -80,9 +81,9 @@ TEST_F(UpdateCheck, NewerBuildOffersTheDownloadAndStartsTheProductAfterEveryChoi
         ASSERT_TRUE(product) << "the product did not start";
         EXPECT_EQ(L"\"" + m_folder + L"orlix.bim\" /quiet \"D:\\My Data\\set 1.cfg\"", product->commandLine);
         if (choice == Choice::Download)
-            EXPECT_EQ(std::vector<std::wstring>{kDownloadUrl}, e2e::WaitForShellLog(1));
+            EXPECT_EQ(std::vector<std::wstring>{kDownloadUrl}, test::WaitForShellLog(1));
         else
-            EXPECT_EQ(std::vector<std::wstring>{}, e2e::WaitForShellLog(0));
+            EXPECT_EQ(std::vector<std::wstring>{}, test::WaitForShellLog(0));
         // The exit code is the wParam of the last message the dialog's loop
         // retrieved: the posted click (0), or the IDCANCEL command that the
         // dialog posts itself when its close box is used.
@@ -186,7 +187,7 @@ TEST_F(UpdateCheck, DownloadOpensOnlyWebPages)
     for (const wchar_t* url : urls) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(url)));
         ASSERT_TRUE(m_service.SetDefault(R"({"version": "1.1.1.1", "url": )" + test::JsonString(url) + "}"));
-        ::DeleteFileW(e2e::ShellLog().c_str());
+        test::ClearShellLog();
         e2e::RecordFile record(m_temp.Path());
         driver::RunningProcess launcher(m_folder + L"launcher.exe", L"launcher.exe");
         const HWND dialog = StartAndWaitForDialog(launcher);
@@ -196,7 +197,7 @@ TEST_F(UpdateCheck, DownloadOpensOnlyWebPages)
         driver::Press(buttons[0]); // "Download"
         ASSERT_TRUE(launcher.Wait(30000));
         EXPECT_TRUE(record.Wait(10000)) << "the product did not start";
-        EXPECT_EQ(std::vector<std::wstring>{}, e2e::WaitForShellLog(0));
+        EXPECT_EQ(std::vector<std::wstring>{}, test::WaitForShellLog(0));
     }
 }
 
