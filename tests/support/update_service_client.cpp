@@ -38,15 +38,9 @@ private:
 
 } // namespace
 
-unsigned short UpdateServicePort(unsigned short fallback)
+unsigned short UpdateServicePort()
 {
-    char value[16] = {};
-    if (::GetEnvironmentVariableA("UPDATE_TEST_SERVICE_PORT", value, sizeof value) > 0) {
-        const int port = std::atoi(value);
-        if (port > 0 && port < 65536)
-            return static_cast<unsigned short>(port);
-    }
-    return fallback;
+    return UPDATE_TEST_SERVICE_PORT;
 }
 
 std::wstring UpdateServiceUrl(unsigned short port)

@@ -6,9 +6,9 @@
 
 namespace test {
 
-// The port the service listens on for this test run: UPDATE_TEST_SERVICE_PORT
-// from the environment (ctest sets it), else `fallback`.
-unsigned short UpdateServicePort(unsigned short fallback = 18733);
+// The port the service listens on for this test run: the build's
+// UPDATE_TEST_SERVICE_PORT.
+unsigned short UpdateServicePort();
 
 // "http://127.0.0.1:<port>/Service.asmx".
 std::wstring UpdateServiceUrl(unsigned short port = UpdateServicePort());

@@ -5,7 +5,7 @@
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/common.sh"
 
 ensure_packages
-configure_and_build "$BUILD_DIR" mingw-w64-x86_64.cmake
+configure_and_build "$BUILD_DIR" "$TEST_TOOLCHAIN"
 trap stop_all EXIT
 start_display
 start_wine

@@ -143,7 +143,11 @@ Memory PeakMemory()
 
 int wmain(int argc, wchar_t** argv)
 {
-    const unsigned short port = static_cast<unsigned short>(argc > 1 ? _wtoi(argv[1]) : 18733);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: service_benchmark <port> [calls] [bare]\n");
+        return 2;
+    }
+    const unsigned short port = static_cast<unsigned short>(_wtoi(argv[1]));
     const int calls = argc > 2 ? _wtoi(argv[2]) : 300;
     const std::wstring url = L"http://127.0.0.1:" + std::to_wstring(port) + L"/Service.asmx";
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

@@ -2,7 +2,7 @@
 # background on UPDATE_TEST_SERVICE_PORT and waits until it answers, a
 # cleanup test stops it. A test that needs it calls
 #   require_update_service(<test name>)
-# which also hands it the port as UPDATE_TEST_SERVICE_PORT.
+# (the tests know the port from test_support).
 include_guard(GLOBAL)
 
 find_program(PYTHON3_PROGRAM NAMES python3 REQUIRED)
@@ -19,7 +19,6 @@ set_tests_properties(update_service_stop PROPERTIES FIXTURES_CLEANUP update_serv
 
 function(require_update_service test)
   set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED update_service)
-  set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "UPDATE_TEST_SERVICE_PORT=${UPDATE_TEST_SERVICE_PORT}")
   # Scripted answers are consumed in order: one such test at a time.
   set_property(TEST ${test} APPEND PROPERTY RESOURCE_LOCK update_service)
 endfunction()

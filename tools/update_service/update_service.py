@@ -3,9 +3,9 @@
 loopback that answers GetVersionInfo the way an .asmx web service does, is
 scripted per request through a control endpoint, and records every request.
 
-    update_service.py serve --port 18733 [--version 1.1.1.1 --url URL | --answer TEXT]
-    update_service.py start --port 18733 [--log FILE] [serve options]   # in the background
-    update_service.py stop --port 18733
+    update_service.py serve --port PORT [--version 1.1.1.1 --url URL | --answer TEXT]
+    update_service.py start --port PORT [--log FILE] [serve options]   # in the background
+    update_service.py stop --port PORT
 
 README.md in this folder describes the control API.
 """
