@@ -22,6 +22,13 @@ std::string InWrapper(const std::string& inner)
 }
 std::string Result(const std::string& text) { return InWrapper("<GetVersionInfoResult>" + text + "</GetVersionInfoResult>"); }
 
+std::wstring Widen(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+// The bytes of `text` as UTF-16LE, as a service answering in UTF-16 sends them.
+std::string Utf16Le(const std::wstring& text)
+{
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+}
+
 class ResponseReader : public testing::Test {
 protected:
     ResponseReader() : m_handler(&Service::GetVersionInfoDescriptor(), &Service::GetVersionInfoHeaderDescriptor()) {}
@@ -107,21 +114,14 @@ TEST_F(ResponseReader, Table)
         {"not XML", "HTTP error", false, none},
         {"empty", "", false, none},
         {"cut off", Result("abc").substr(0, 260), false, none},
-        {"UTF-16", "", true, L"\u00e9t\u00e9"}, // filled below
+        {"UTF-16",
+         Utf16Le(L"\ufeff<?xml version=\"1.0\" encoding=\"utf-16\"?>" + Widen(kStart.substr(kStart.find("<soap:Envelope"))) +
+                 L"<soap:Body><R><GetVersionInfoResult>\u00e9t\u00e9</GetVersionInfoResult></R></soap:Body>" + Widen(kEnd)),
+         true, L"\u00e9t\u00e9"},
     };
     for (const ReadCase& c : cases) {
-        std::string envelope = c.envelope;
-        if (std::string(c.name) == "UTF-16") {
-            // The same answer, encoded as UTF-16LE with its byte order mark.
-            std::wstring text;
-            text = L"\ufeff" + std::wstring(L"<?xml version=\"1.0\" encoding=\"utf-16\"?>") +
-                   std::wstring(kStart.begin() + 38, kStart.end()) +
-                   L"<soap:Body><R><GetVersionInfoResult>\u00e9t\u00e9</GetVersionInfoResult></R></soap:Body>" +
-                   std::wstring(kEnd.begin(), kEnd.end());
-            envelope.assign(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
-        }
         std::optional<std::wstring> result;
-        const HRESULT hr = Read(envelope, &result);
+        const HRESULT hr = Read(c.envelope, &result);
         EXPECT_EQ(c.ok, SUCCEEDED(hr)) << c.name << " 0x" << std::hex << hr;
         if (c.ok) {
             EXPECT_EQ(S_OK, hr) << c.name;

@@ -2,6 +2,8 @@
 
 #include "soap/sax_reader.h"
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 
 namespace test {

@@ -4,18 +4,9 @@
 #include "soap/root_handler.h"
 #include "soap/system_string.h"
 
-#include <gtest/gtest.h>
-
 #include <string>
 
 namespace test {
-
-// COM for the test process's one thread.
-class ComEnvironment : public testing::Environment {
-public:
-    void SetUp() override { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-    void TearDown() override { ::CoUninitialize(); }
-};
 
 // A stream over a copy of `bytes`.
 IStream* MemoryStream(const std::string& bytes);

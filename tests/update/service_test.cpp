@@ -90,7 +90,7 @@ TEST_F(UpdateService, RequestAsTheServiceReceivedIt)
     const auto contentType = std::find(lines.begin(), lines.end(), "Content-Type: text/xml; charset=utf-8");
     EXPECT_EQ(soapAction + 1, contentType) << "the SOAPAction line comes right before Content-Type";
     EXPECT_EQ(kExpectedBody, raw.substr(bodyStart));
-    EXPECT_EQ(227u, kExpectedBody.find("<soap:Body>"));
+    EXPECT_EQ(227u, raw.find("<soap:Body>", bodyStart) - bodyStart) << "the envelope's opening as the service got it";
 }
 
 TEST_F(UpdateService, SecondCallReusesReaderAndHandles)
@@ -286,6 +286,7 @@ TEST(ServiceDescriptors, OperationAndHeaderList)
 {
     const Descriptor& op = Service::GetVersionInfoDescriptor();
     const Descriptor& headers = Service::GetVersionInfoHeaderDescriptor();
+    const ULONG kDocLiteralWrapped = SoapFlag::kDocument | SoapFlag::kLiteral | SoapFlag::kWrapped;
     const ULONG responseHash = NameHash(L"GetVersionInfoResponse", 22);
     const ULONG namespaceHash = NameHash(kUpdateServiceNamespace, static_cast<int>(wcslen(kUpdateServiceNamespace)));
     for (const Descriptor* d : {&op, &headers}) {
@@ -295,7 +296,7 @@ TEST(ServiceDescriptors, OperationAndHeaderList)
         EXPECT_EQ(14, d->m_nameLengthA);
         EXPECT_EQ(22, d->m_nameLengthW);
         EXPECT_EQ(-1, d->m_returnValueIndex);
-        EXPECT_EQ(0xA800u, d->m_callFlags);
+        EXPECT_EQ(kDocLiteralWrapped, d->m_callFlags);
         EXPECT_EQ(namespaceHash, d->m_namespaceHash);
         EXPECT_STREQ(kUpdateServiceNamespaceA, d->m_namespaceA);
         EXPECT_STREQ(kUpdateServiceNamespace, d->m_namespaceW);
@@ -317,8 +318,9 @@ TEST(ServiceDescriptors, OperationAndHeaderList)
         ULONG flags;
         size_t offset;
     } const entries[] = {
-        {0x7E03E6CE, "productID", 9, 27, 0xA801, offsetof(Service::GetVersionInfoRecord, productID)},
-        {NameHash(L"GetVersionInfoResult", 20), "GetVersionInfoResult", 20, 0, 0xAC02,
+        {0x7E03E6CE, "productID", 9, SoapType::kInt, kDocLiteralWrapped | SoapFlag::kIn, offsetof(Service::GetVersionInfoRecord, productID)},
+        {NameHash(L"GetVersionInfoResult", 20), "GetVersionInfoResult", 20, SoapType::kString,
+         kDocLiteralWrapped | SoapFlag::kNullable | SoapFlag::kOut,
          offsetof(Service::GetVersionInfoRecord, GetVersionInfoResult)},
     };
     for (size_t i = 0; i < 2; ++i) {

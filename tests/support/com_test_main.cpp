@@ -1,3 +1,5 @@
+// The test main of the suites that drive COM objects (the SAX reader, the
+// update service proxy): COM for the test process's one thread.
 #include <windows.h>
 #include <objbase.h>
 
