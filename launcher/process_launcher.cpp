@@ -13,12 +13,6 @@ ProcessLauncher::ProcessLauncher(const std::wstring& executablePath, const std::
 {
 }
 
-ProcessLauncher::~ProcessLauncher()
-{
-    if (m_process)
-        ::CloseHandle(m_process);
-}
-
 void ProcessLauncher::Launch()
 {
     std::wstring workingDirectory = PathHelpers::ToNativeForm(PathHelpers::DirectoryOf(m_executablePath));
@@ -39,7 +33,6 @@ void ProcessLauncher::Launch()
     // A failed start is silent: the launcher exits as usual.
     ::CreateProcessW(m_executablePath.c_str(), m_commandLine.data(), &security, &security, FALSE, 0,
                      nullptr, workingDirectory.c_str(), &startup, &info);
-    if (info.hThread)
-        ::CloseHandle(info.hThread);
-    m_process = info.hProcess;
+    const ScopedKernelHandle thread(info.hThread);
+    m_process.reset(info.hProcess);
 }

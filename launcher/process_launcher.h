@@ -1,6 +1,8 @@
 #pragma once
 // Starts the product once, with the launcher's arguments unchanged, and
 // keeps the process handle until it goes out of scope.
+#include "framework/scoped_handle.h"
+
 #include <windows.h>
 
 #include <string>
@@ -9,7 +11,6 @@ class ProcessLauncher {
 public:
     // `executablePath` in native form; `arguments` exactly as the launcher got them.
     ProcessLauncher(const std::wstring& executablePath, const std::wstring& arguments);
-    ~ProcessLauncher();
     ProcessLauncher(const ProcessLauncher&) = delete;
     ProcessLauncher& operator=(const ProcessLauncher&) = delete;
 
@@ -17,12 +18,12 @@ public:
     void Launch();
 
     const std::wstring& CommandLine() const { return m_commandLine; }
-    HANDLE Process() const { return m_process; }
+    HANDLE Process() const { return m_process.get(); }
 
 private:
     std::wstring m_executablePath;
     std::wstring m_commandLine; // writable, as CreateProcessW requires
-    HANDLE m_process = nullptr; // owned
+    ScopedKernelHandle m_process;
 };
 
 // The product's command line: the quoted path, one blank, the arguments.

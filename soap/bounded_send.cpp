@@ -1,5 +1,7 @@
 #include "soap/bounded_send.h"
 
+#include "framework/scoped_handle.h"
+
 #include <memory>
 #include <thread>
 
@@ -10,16 +12,11 @@ struct SendJob {
     std::wstring m_headers;
     std::string m_body;
     BOOL m_sent = FALSE;
-    HANDLE m_done = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ScopedKernelHandle m_done{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 
     SendJob(HINTERNET request, const std::wstring& headers, const std::string& body)
         : m_request(request), m_headers(headers), m_body(body)
     {
-    }
-    ~SendJob()
-    {
-        if (m_done)
-            ::CloseHandle(m_done);
     }
     SendJob(const SendJob&) = delete;
     SendJob& operator=(const SendJob&) = delete;
@@ -40,12 +37,12 @@ SendOutcome SendRequestWithin(HINTERNET request, const std::wstring& headers, co
             job->m_sent = ::HttpSendRequestW(job->m_request, job->m_headers.c_str(),
                                              static_cast<DWORD>(job->m_headers.size()), job->m_body.data(),
                                              static_cast<DWORD>(job->m_body.size()));
-            ::SetEvent(job->m_done);
+            ::SetEvent(job->m_done.get());
         });
     } catch (const std::exception&) {
         return SendOutcome::Failed;
     }
-    if (::WaitForSingleObject(job->m_done, deadline.Remaining()) == WAIT_OBJECT_0) {
+    if (::WaitForSingleObject(job->m_done.get(), deadline.Remaining()) == WAIT_OBJECT_0) {
         helper.join();
         return job->m_sent ? SendOutcome::Sent : SendOutcome::Failed;
     }

@@ -1,0 +1,51 @@
+#pragma once
+// An owning handle: closed by its kind's deleter when it goes out of scope.
+// It can be moved, never copied, so a handle is closed exactly once.
+#include <windows.h>
+
+#include <utility>
+
+// Deleters, one per kind of handle. Each is called only for a non-null handle.
+struct CloseHandleDeleter {
+    void operator()(HANDLE handle) const { ::CloseHandle(handle); }
+};
+
+template <class Handle, class Deleter>
+class ScopedHandle {
+public:
+    ScopedHandle() = default;
+    explicit ScopedHandle(Handle handle) : m_handle(handle) {}
+    ~ScopedHandle() { reset(); }
+    ScopedHandle(const ScopedHandle&) = delete;
+    ScopedHandle& operator=(const ScopedHandle&) = delete;
+    ScopedHandle(ScopedHandle&& other) noexcept : m_handle(other.release()) {}
+    ScopedHandle& operator=(ScopedHandle&& other) noexcept
+    {
+        reset(other.release());
+        return *this;
+    }
+
+    Handle get() const { return m_handle; }
+    explicit operator bool() const { return m_handle != Handle(); }
+
+    // Closes what is held and holds `handle` instead.
+    void reset(Handle handle = Handle())
+    {
+        Handle old = m_handle;
+        m_handle = handle;
+        if (old != Handle())
+            Deleter()(old);
+    }
+    // Gives up ownership without closing.
+    Handle release()
+    {
+        Handle handle = m_handle;
+        m_handle = Handle();
+        return handle;
+    }
+
+private:
+    Handle m_handle = Handle();
+};
+
+using ScopedKernelHandle = ScopedHandle<HANDLE, CloseHandleDeleter>;

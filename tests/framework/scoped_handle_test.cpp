@@ -1,0 +1,50 @@
+#include "framework/scoped_handle.h"
+
+#include <gtest/gtest.h>
+
+#include <type_traits>
+
+namespace {
+
+int g_closed = 0;
+struct CountingDeleter {
+    void operator()(int*) const { ++g_closed; }
+};
+using Scoped = ScopedHandle<int*, CountingDeleter>;
+
+static_assert(!std::is_copy_constructible<Scoped>::value, "a copy would close the handle twice");
+static_assert(!std::is_copy_assignable<Scoped>::value, "a copy would close the handle twice");
+
+TEST(ScopedHandle, ClosesOnceWhateverPathOwnershipTakes)
+{
+    int a = 0;
+    int b = 0;
+    g_closed = 0;
+    {
+        Scoped first(&a);
+        Scoped second(std::move(first));
+        EXPECT_FALSE(first);
+        EXPECT_EQ(&a, second.get());
+        second.reset(&b); // closes a
+        EXPECT_EQ(1, g_closed);
+        Scoped third;
+        third = std::move(second);
+        EXPECT_EQ(&b, third.get());
+        EXPECT_EQ(&b, third.release()); // b is not closed
+        EXPECT_FALSE(third);
+        Scoped empty;
+        empty.reset(); // nothing held: the deleter is not called
+    }
+    EXPECT_EQ(1, g_closed);
+}
+
+TEST(ScopedHandle, ClosesAKernelHandle)
+{
+    ScopedKernelHandle event(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(event);
+    const HANDLE raw = event.get();
+    event.reset();
+    EXPECT_FALSE(::SetEvent(raw));
+}
+
+} // namespace
