@@ -2,12 +2,17 @@
 // An owning handle: closed by its kind's deleter when it goes out of scope.
 // It can be moved, never copied, so a handle is closed exactly once.
 #include <windows.h>
+#include <oleauto.h>
 
 #include <utility>
 
 // Deleters, one per kind of handle. Each is called only for a non-null handle.
 struct CloseHandleDeleter {
     void operator()(HANDLE handle) const { ::CloseHandle(handle); }
+};
+
+struct SysFreeStringDeleter {
+    void operator()(BSTR text) const { ::SysFreeString(text); }
 };
 
 template <class Handle, class Deleter>
@@ -49,3 +54,4 @@ private:
 };
 
 using ScopedKernelHandle = ScopedHandle<HANDLE, CloseHandleDeleter>;
+using ScopedBstr = ScopedHandle<BSTR, SysFreeStringDeleter>;

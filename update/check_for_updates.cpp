@@ -9,6 +9,7 @@
 #include <new>
 #include <string>
 
+#include "framework/scoped_handle.h"
 #include "framework/win_app.h"
 #include "launcher/string_catalog.h"
 #include "launcher/string_ids.h"
@@ -23,10 +24,6 @@ namespace {
 // (soap/wininet_client.h), so that no start waits long on the service
 // whatever it does.
 constexpr DWORD kServiceTimeLimit = 2000;
-
-struct SysFreeStringDeleter {
-    void operator()(BSTR text) const { ::SysFreeString(text); }
-};
 
 } // namespace
 
@@ -49,7 +46,7 @@ UpdateStatus QueryUpdate(std::wstring& downloadUrl)
         hr = service.GetVersionInfo(&answer);
         stage = service.GetClientError();
         if (hr == S_OK) {
-            const std::unique_ptr<OLECHAR, SysFreeStringDeleter> owned(answer);
+            const ScopedBstr owned(answer);
             const std::wstring text = answer ? std::wstring(answer, ::SysStringLen(answer)) : std::wstring();
             const UpdateStatus status = CompareAnswer(text, builtIn);
             std::wstring url = ReadDownloadUrl(text);
