@@ -13,8 +13,8 @@ RunningProcess::RunningProcess(const std::wstring& application, const std::wstri
     PROCESS_INFORMATION info = {};
     if (::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                          &startup, &info)) {
-        ::CloseHandle(info.hThread);
-        m_process = info.hProcess;
+        const ScopedKernelHandle thread(info.hThread);
+        m_process.reset(info.hProcess);
         m_id = info.dwProcessId;
     }
 }
@@ -23,17 +23,16 @@ RunningProcess::~RunningProcess()
 {
     if (!m_process)
         return;
-    if (::WaitForSingleObject(m_process, 0) != WAIT_OBJECT_0)
-        ::TerminateProcess(m_process, 1);
-    ::CloseHandle(m_process);
+    if (::WaitForSingleObject(m_process.get(), 0) != WAIT_OBJECT_0)
+        ::TerminateProcess(m_process.get(), 1);
 }
 
 bool RunningProcess::Wait(DWORD timeoutMilliseconds, DWORD* exitCode)
 {
-    if (!m_process || ::WaitForSingleObject(m_process, timeoutMilliseconds) != WAIT_OBJECT_0)
+    if (!m_process || ::WaitForSingleObject(m_process.get(), timeoutMilliseconds) != WAIT_OBJECT_0)
         return false;
     if (exitCode)
-        ::GetExitCodeProcess(m_process, exitCode);
+        ::GetExitCodeProcess(m_process.get(), exitCode);
     return true;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // Drives another process's dialogs as a user would: find the window, read
 // its buttons, press one.
+#include "framework/scoped_handle.h"
+
 #include <windows.h>
 
 #include <string>
@@ -17,13 +19,13 @@ public:
     RunningProcess(const RunningProcess&) = delete;
     RunningProcess& operator=(const RunningProcess&) = delete;
 
-    bool Started() const { return m_process != nullptr; }
+    bool Started() const { return static_cast<bool>(m_process); }
     DWORD Id() const { return m_id; }
     // Waits for the end; false when it still runs after `timeout`.
     bool Wait(DWORD timeoutMilliseconds, DWORD* exitCode = nullptr);
 
 private:
-    HANDLE m_process = nullptr;
+    ScopedKernelHandle m_process;
     DWORD m_id = 0;
 };
 
