@@ -5,7 +5,6 @@
 #include <shellapi.h>
 
 #include <cwchar>
-#include <memory>
 #include <new>
 #include <string>
 
