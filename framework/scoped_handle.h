@@ -3,6 +3,7 @@
 // It can be moved, never copied, so a handle is closed exactly once.
 #include <windows.h>
 #include <oleauto.h>
+#include <wininet.h>
 
 #include <utility>
 
@@ -13,6 +14,23 @@ struct CloseHandleDeleter {
 
 struct SysFreeStringDeleter {
     void operator()(BSTR text) const { ::SysFreeString(text); }
+};
+
+struct InternetCloseHandleDeleter {
+    void operator()(HINTERNET handle) const { ::InternetCloseHandle(handle); }
+};
+
+struct DestroyIconDeleter {
+    void operator()(HICON icon) const { ::DestroyIcon(icon); }
+};
+
+struct GlobalFreeDeleter {
+    void operator()(HGLOBAL memory) const { ::GlobalFree(memory); }
+};
+
+// Pens, brushes, fonts, bitmaps and regions.
+struct DeleteObjectDeleter {
+    void operator()(HGDIOBJ object) const { ::DeleteObject(object); }
 };
 
 template <class Handle, class Deleter>
@@ -55,3 +73,8 @@ private:
 
 using ScopedKernelHandle = ScopedHandle<HANDLE, CloseHandleDeleter>;
 using ScopedBstr = ScopedHandle<BSTR, SysFreeStringDeleter>;
+using ScopedInternetHandle = ScopedHandle<HINTERNET, InternetCloseHandleDeleter>;
+using ScopedIcon = ScopedHandle<HICON, DestroyIconDeleter>;
+using ScopedGlobal = ScopedHandle<HGLOBAL, GlobalFreeDeleter>;
+template <class GdiObject> // HBITMAP, HRGN, HFONT, ...
+using ScopedGdiObject = ScopedHandle<GdiObject, DeleteObjectDeleter>;
