@@ -12,7 +12,8 @@ enum class SendOutcome {
     TimedOut, // the send still runs on its helper thread, which owns a use of the handle
 };
 
-// HttpSendRequestW, waiting no longer than the deadline allows. The send runs
+// HttpSendRequestW, waiting no longer than the deadline allows (without end
+// when it is not armed). The send runs
 // on a helper thread with its own copies of the headers and the body: Wine
 // does not end a send that is reading slowly arriving response headers when
 // its handle is closed, so the wait is ended here instead and the helper

@@ -1,9 +1,6 @@
 #pragma once
-// The total time limit of one HTTP call, read as a clock: the transport waits
-// no longer than it allows, and reads and content handlers fail once it has
-// passed. Nothing closes the request at the deadline: closing a request whose
-// body has not ended makes WinINet under Wine read the rest of the body first,
-// which a server that never stops sending turns into a hang.
+// The total time limit of one HTTP call, read as a clock. How the transport
+// and the parsers use it: soap/wininet_client.h.
 #include <windows.h>
 
 // The code with which reads and content handlers fail once the deadline passed.

@@ -115,12 +115,7 @@ HRESULT CSoapWininetClient::PostRequest(const wchar_t* actionLine)
         SetTimeouts(m_request, m_timeout);
     const std::string& body = m_requestStream.Data();
     m_deadline.Arm(m_totalLimit);
-    const SendOutcome sent = m_deadline.Armed()
-                                 ? SendRequestWithin(m_request, headers, body, m_deadline)
-                                 : (::HttpSendRequestW(m_request, headers.c_str(), static_cast<DWORD>(headers.size()),
-                                                       const_cast<char*>(body.data()), static_cast<DWORD>(body.size()))
-                                        ? SendOutcome::Sent
-                                        : SendOutcome::Failed);
+    const SendOutcome sent = SendRequestWithin(m_request, headers, body, m_deadline);
     m_sendEnded = sent != SendOutcome::TimedOut;
     if (sent != SendOutcome::Sent)
         return E_FAIL;

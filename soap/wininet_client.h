@@ -26,9 +26,19 @@ enum class ClientError {
 // The stage's name, for diagnosis ("ResponseParseFailed").
 const wchar_t* ClientErrorName(ClientError error);
 
-// What one call may take, whatever the server does. An answer of the update
-// service is a few hundred bytes; every byte of a response body past the
-// limit, and every wait past the total time, fails the call.
+// How a call is bounded, whatever the server does:
+// - One clock, the call's CCallDeadline (call_deadline.h), starts when the
+//   request is sent and runs kDefaultTotalTimeLimit unless set otherwise.
+// - The send waits no longer than the clock allows (SendRequestWithin,
+//   bounded_send.h); a send still running then is left to its helper thread.
+// - Every read of the body (CReadStreamOnInet, streams.h) and every content
+//   handler's callback fails with kCallTimedOut once the clock has passed, so
+//   neither a slow server nor a long parse holds the call.
+// - A body may have kResponseByteLimit bytes; the read past them fails.
+// - WinINet's own time-outs (SetTimeLimit) bound each single wait inside it.
+// Nothing closes a handle at the deadline: closing a request whose body has
+// not ended makes WinINet under Wine read the rest first (see CloseRequest).
+// An answer of the update service is a few hundred bytes.
 constexpr ULONGLONG kResponseByteLimit = 1024 * 1024;
 constexpr DWORD kDefaultTotalTimeLimit = 10000;
 
