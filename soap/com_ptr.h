@@ -13,6 +13,15 @@ public:
     ~ComPtr() { Reset(); }
     ComPtr(const ComPtr&) = delete;
     ComPtr& operator=(const ComPtr&) = delete;
+    ComPtr(ComPtr&& other) noexcept : m_p(other.Detach()) {}
+    ComPtr& operator=(ComPtr&& other) noexcept
+    {
+        if (this != &other) {
+            Reset();
+            m_p = other.Detach();
+        }
+        return *this;
+    }
 
     T* Get() const { return m_p; }
     T* operator->() const { return m_p; }

@@ -110,3 +110,9 @@ constexpr int kXsiNamespaceLength = 41;
 constexpr wchar_t kXsdNamespace[] = L"http://www.w3.org/2001/XMLSchema";
 
 static_assert(NameHash(kSoapEnvelopeNamespace, kSoapEnvelopeNamespaceLength) == 0x5D3574E2);
+
+// True for the SOAP 1.1 envelope namespace, which answers and faults must use.
+inline bool IsEnvelopeNamespace(const wchar_t* uri, int length)
+{
+    return NamesEqual(uri, length, kSoapEnvelopeNamespace, kSoapEnvelopeNamespaceLength);
+}

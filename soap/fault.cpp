@@ -9,18 +9,21 @@
 
 namespace {
 
-constexpr ULONG kTextTaken = 0x80;
-constexpr ULONG kSkipped = 256;
-
 struct FaultElement {
     const wchar_t* m_name;
     int m_length;
-    ULONG m_value;
+    FaultState m_state;
 };
-// "Header" shares the value of "Body": a fault has no Header before its Body.
+// "Header" shares the state of "Body": a fault has no Header before its Body.
 constexpr FaultElement kElements[] = {
-    {L"Envelope", 8, 1}, {L"Body", 4, 2}, {L"Header", 6, 2}, {L"Fault", 5, 4},
-    {L"faultcode", 9, 8}, {L"faultstring", 11, 16}, {L"faultactor", 10, 32}, {L"detail", 6, 64},
+    {L"Envelope", 8, FaultState::InEnvelope},
+    {L"Body", 4, FaultState::InBody},
+    {L"Header", 6, FaultState::InBody},
+    {L"Fault", 5, FaultState::InFault},
+    {L"faultcode", 9, FaultState::InFaultCode},
+    {L"faultstring", 11, FaultState::InFaultString},
+    {L"faultactor", 10, FaultState::InFaultActor},
+    {L"detail", 6, FaultState::InDetail},
 };
 
 struct FaultCode {
@@ -31,16 +34,6 @@ struct FaultCode {
 constexpr FaultCode kCodes[] = {
     {L"VersionMismatch", 15, 100}, {L"MustUnderstand", 14, 200}, {L"Client", 6, 300}, {L"Server", 6, 400},
 };
-
-bool Equal(const wchar_t* a, int lengthA, const wchar_t* b, int lengthB)
-{
-    return lengthA == lengthB && (lengthA == 0 || std::wmemcmp(a, b, static_cast<size_t>(lengthA)) == 0);
-}
-
-bool IsEnvelopeNamespace(const wchar_t* uri, int length)
-{
-    return Equal(uri, length, kSoapEnvelopeNamespace, kSoapEnvelopeNamespaceLength);
-}
 
 // Stores `text` in an empty field; a second non-empty value is an error.
 HRESULT StoreOnce(std::wstring& field, const wchar_t* text, int length)
@@ -110,23 +103,25 @@ HRESULT CSoapFaultParser::startElement(const wchar_t* uri, int uriLength, const 
 {
     if (FAILED(CheckDeadline(m_deadline)))
         return kCallTimedOut;
-    m_state &= ~kTextTaken;
+    m_textTaken = false;
     for (const FaultElement& element : kElements) {
-        if (!Equal(localName, localLength, element.m_name, element.m_length))
+        if (!NamesEqual(localName, localLength, element.m_name, element.m_length))
             continue;
-        if (element.m_value <= 4) {
-            if (element.m_value <= m_state || !IsEnvelopeNamespace(uri, uriLength))
+        // Envelope, Body and Fault: each once, in that order, in the envelope namespace.
+        if (element.m_state <= FaultState::InFault) {
+            if (element.m_state <= m_state || !IsEnvelopeNamespace(uri, uriLength))
                 return E_FAIL;
-            m_state = element.m_value;
+            m_state = element.m_state;
             return S_OK;
         }
-        m_state = element.m_value;
+        m_state = element.m_state;
         m_stringBuilder.Collect(this, m_reader.Get(), m_deadline);
         return S_OK;
     }
-    if (m_state <= 4)
+    // Other elements are skipped inside the Fault, and fail the parse before it.
+    if (m_state <= FaultState::InFault)
         return E_FAIL;
-    m_state = kSkipped;
+    m_state = FaultState::Skipped;
     m_skipHandler.SkipElement(this, m_reader.Get(), m_deadline);
     return S_OK;
 }
@@ -135,22 +130,25 @@ HRESULT CSoapFaultParser::characters(const wchar_t* text, int length)
 {
     if (FAILED(CheckDeadline(m_deadline)))
         return kCallTimedOut;
-    if (m_state & kTextTaken)
+    if (m_textTaken)
         return S_OK;
     HRESULT hr;
     try {
         switch (m_state) {
-        case 8: hr = m_record->m_code == 0 ? ReadFaultCode(text, length) : E_FAIL; break;
-        case 16: hr = StoreOnce(m_record->m_faultString, text, length); break;
-        case 32: hr = StoreOnce(m_record->m_faultActor, text, length); break;
-        case 64: hr = StoreOnce(m_record->m_detail, text, length); break;
-        case 1: case 2: case 4: case kSkipped: return S_OK;
+        case FaultState::InFaultCode: hr = m_record->m_code == 0 ? ReadFaultCode(text, length) : E_FAIL; break;
+        case FaultState::InFaultString: hr = StoreOnce(m_record->m_faultString, text, length); break;
+        case FaultState::InFaultActor: hr = StoreOnce(m_record->m_faultActor, text, length); break;
+        case FaultState::InDetail: hr = StoreOnce(m_record->m_detail, text, length); break;
+        case FaultState::InEnvelope:
+        case FaultState::InBody:
+        case FaultState::InFault:
+        case FaultState::Skipped: return S_OK;
         default: hr = E_FAIL; break;
         }
     } catch (const std::bad_alloc&) {
         hr = E_OUTOFMEMORY;
     }
-    m_state |= kTextTaken;
+    m_textTaken = true;
     return hr;
 }
 
@@ -164,12 +162,12 @@ HRESULT CSoapFaultParser::ReadFaultCode(const wchar_t* text, int length)
     int colon = start;
     while (colon < length && text[colon] != L':')
         ++colon;
-    if (colon == length || !Equal(text + start, colon - start, m_prefix.data(), static_cast<int>(m_prefix.size())))
+    if (colon == length || !NamesEqual(text + start, colon - start, m_prefix.data(), static_cast<int>(m_prefix.size())))
         return E_FAIL;
     const wchar_t* rest = text + colon + 1;
     const int restLength = length - colon - 1;
     for (const FaultCode& code : kCodes)
-        if (Equal(rest, restLength, code.m_name, code.m_length))
+        if (NamesEqual(rest, restLength, code.m_name, code.m_length))
             m_record->m_code = code.m_code;
     if (m_record->m_faultString.empty())
         m_record->m_faultCodeText.assign(rest, static_cast<size_t>(restLength));

@@ -18,6 +18,20 @@ struct FaultRecord {
     HRESULT ReadFault(IStream* stream, ISAXXMLReader* reader, const CCallDeadline* deadline = nullptr);
 };
 
+// Where the fault parser is: the structure elements in the order they must
+// come, then the element whose text it reads, or one it skipped.
+enum class FaultState {
+    None,
+    InEnvelope,
+    InBody,
+    InFault,
+    InFaultCode,
+    InFaultString,
+    InFaultActor,
+    InDetail,
+    Skipped,
+};
+
 class CSoapFaultParser : public ISAXContentHandlerImpl {
 public:
     CSoapFaultParser(FaultRecord* record, ISAXXMLReader* reader, const CCallDeadline* deadline = nullptr);
@@ -40,7 +54,8 @@ private:
 
     FaultRecord* m_record; // not owned
     const CCallDeadline* m_deadline; // not owned
-    ULONG m_state = 0;
+    FaultState m_state = FaultState::None;
+    bool m_textTaken = false; // the current element's text was read
     soap::ComPtr<ISAXXMLReader> m_reader;
     CSAXStringBuilder m_stringBuilder;
     CSkipHandler m_skipHandler;

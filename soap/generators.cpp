@@ -1,27 +1,8 @@
 #include "soap/generators.h"
 
-#include <cstring>
-
-HRESULT WriteText(IWriteStream* stream, const char* text, int length)
-{
-    if (length < 0)
-        length = static_cast<int>(std::strlen(text));
-    return stream->Write(text, length, nullptr);
-}
-
 namespace {
 
 constexpr char kSoapEncodingNamespaceA[] = "http://schemas.xmlsoap.org/soap/encoding/";
-
-HRESULT WriteQuoted(IWriteStream* stream, const char* text, int length)
-{
-    HRESULT hr = WriteText(stream, "\"", 1);
-    if (SUCCEEDED(hr) && text)
-        hr = WriteText(stream, text, length);
-    if (SUCCEEDED(hr))
-        hr = WriteText(stream, "\"", 1);
-    return hr;
-}
 
 // The namespace an entry is written in, or null when it takes none.
 const Descriptor* NestedWithNamespace(const Descriptor* descriptor, const DescriptorEntry* entry)
@@ -36,11 +17,12 @@ bool TakesPrefix(const Descriptor* descriptor, const DescriptorEntry* entry)
     return entry->m_namespaceA != nullptr || NestedWithNamespace(descriptor, entry) != nullptr;
 }
 
-HRESULT WriteEntryName(IWriteStream* stream, const DescriptorEntry* entry)
+void WriteEntryName(CMarkupWriter& out, const DescriptorEntry* entry)
 {
     if (entry->m_flags & SoapFlag::kReturnValue)
-        return WriteText(stream, "return", 6);
-    return WriteText(stream, entry->m_nameA, entry->m_nameLength);
+        out.Text("return", 6);
+    else
+        out.Text(entry->m_nameA, entry->m_nameLength);
 }
 
 bool IsResponseWrapper(const Descriptor* descriptor, bool clientMode)
@@ -48,135 +30,95 @@ bool IsResponseWrapper(const Descriptor* descriptor, bool clientMode)
     return !clientMode && (descriptor->m_callFlags & SoapFlag::kWrapped);
 }
 
+void WriteDefaultNamespace(CMarkupWriter& out, const Descriptor* descriptor)
+{
+    out.Text(" xmlns=", 7).Quoted(descriptor->m_namespaceA, descriptor->m_namespaceLength);
+}
+
 } // namespace
 
-HRESULT CResponseGenerator::OpenEntry(IWriteStream* stream, const Descriptor* descriptor,
-                                      const DescriptorEntry* entry)
+void CResponseGenerator::OpenEntry(CMarkupWriter& out, const Descriptor* descriptor, const DescriptorEntry* entry)
 {
     const bool prefixed = TakesPrefix(descriptor, entry);
-    HRESULT hr = WriteText(stream, "<", 1);
-    if (SUCCEEDED(hr) && prefixed)
-        hr = WriteText(stream, "snp:", 4);
-    if (SUCCEEDED(hr))
-        hr = WriteEntryName(stream, entry);
-    if (SUCCEEDED(hr) && prefixed) {
-        hr = WriteText(stream, " xmlns:snp=", 11);
-        if (SUCCEEDED(hr)) {
-            const Descriptor* nested = NestedWithNamespace(descriptor, entry);
-            hr = nested && !entry->m_namespaceA
-                     ? WriteQuoted(stream, nested->m_namespaceA, nested->m_namespaceLength)
-                     : WriteQuoted(stream, entry->m_namespaceA, entry->m_namespaceLength);
-        }
+    out.Text("<", 1);
+    if (prefixed)
+        out.Text("snp:", 4);
+    WriteEntryName(out, entry);
+    if (prefixed) {
+        out.Text(" xmlns:snp=", 11);
+        const Descriptor* nested = NestedWithNamespace(descriptor, entry);
+        if (nested && !entry->m_namespaceA)
+            out.Quoted(nested->m_namespaceA, nested->m_namespaceLength);
+        else
+            out.Quoted(entry->m_namespaceA, entry->m_namespaceLength);
     }
-    if (SUCCEEDED(hr) && (entry->m_flags & SoapFlag::kMustUnderstand))
-        hr = WriteText(stream, " soap:mustUnderstand=\"1\"");
-    return hr;
+    if (entry->m_flags & SoapFlag::kMustUnderstand)
+        out.Text(" soap:mustUnderstand=\"1\"");
 }
 
-HRESULT CResponseGenerator::OpenHeader(IWriteStream* stream, const Descriptor* descriptor)
+void CResponseGenerator::OpenHeader(CMarkupWriter& out, const Descriptor* descriptor)
 {
-    HRESULT hr = WriteText(stream, "<soap:Header", 12);
+    out.Text("<soap:Header", 12);
     const ULONG rpcEncoded = SoapFlag::kRpc | SoapFlag::kEncoded;
-    if (SUCCEEDED(hr) && (descriptor->m_callFlags & rpcEncoded) != rpcEncoded) {
-        hr = WriteText(stream, " xmlns=", 7);
-        if (SUCCEEDED(hr))
-            hr = WriteQuoted(stream, descriptor->m_namespaceA, descriptor->m_namespaceLength);
+    if ((descriptor->m_callFlags & rpcEncoded) != rpcEncoded)
+        WriteDefaultNamespace(out, descriptor);
+    out.Text(">", 1);
+}
+
+void CResponseGenerator::CloseEntry(CMarkupWriter& out, const Descriptor* descriptor, const DescriptorEntry* entry)
+{
+    out.Text("</", 2);
+    if (TakesPrefix(descriptor, entry))
+        out.Text("snp:", 4);
+    WriteEntryName(out, entry);
+    out.Text(">", 1);
+}
+
+void CDocLiteralGenerator::OpenBody(CMarkupWriter& out)
+{
+    out.Text("<soap:Body>", 11);
+}
+
+void CDocLiteralGenerator::OpenWrapper(CMarkupWriter& out, const Descriptor* descriptor, bool clientMode)
+{
+    out.Text("<", 1).Text(descriptor->m_nameA, descriptor->m_nameLengthA);
+    if (descriptor->m_kind == SoapKind::kOperation) {
+        if (IsResponseWrapper(descriptor, clientMode))
+            out.Text("Response", 8);
+        WriteDefaultNamespace(out, descriptor);
     }
-    if (SUCCEEDED(hr))
-        hr = WriteText(stream, ">", 1);
-    return hr;
+    out.Text(">", 1);
 }
 
-HRESULT CResponseGenerator::CloseEntry(IWriteStream* stream, const Descriptor* descriptor,
-                                       const DescriptorEntry* entry)
+void CDocLiteralGenerator::CloseWrapper(CMarkupWriter& out, const Descriptor* descriptor, bool clientMode)
 {
-    HRESULT hr = WriteText(stream, "</", 2);
-    if (SUCCEEDED(hr) && TakesPrefix(descriptor, entry))
-        hr = WriteText(stream, "snp:", 4);
-    if (SUCCEEDED(hr))
-        hr = WriteEntryName(stream, entry);
-    if (SUCCEEDED(hr))
-        hr = WriteText(stream, ">", 1);
-    return hr;
+    out.Text("</", 2).Text(descriptor->m_nameA, descriptor->m_nameLengthA);
+    if (descriptor->m_kind == SoapKind::kOperation && IsResponseWrapper(descriptor, clientMode))
+        out.Text("Response", 8);
+    out.Text(">", 1);
 }
 
-HRESULT CDocLiteralGenerator::OpenBody(IWriteStream* stream)
+void CPADGenerator::OpenEntry(CMarkupWriter& out, const Descriptor* descriptor, const DescriptorEntry* entry)
 {
-    return WriteText(stream, "<soap:Body>", 11);
+    CResponseGenerator::OpenEntry(out, descriptor, entry);
+    if (descriptor->m_callFlags & SoapFlag::kParametersAsDocument)
+        WriteDefaultNamespace(out, descriptor);
 }
 
-HRESULT CDocLiteralGenerator::OpenWrapper(IWriteStream* stream, const Descriptor* descriptor, bool clientMode)
+void CRpcEncodedGenerator::OpenBody(CMarkupWriter& out)
 {
-    HRESULT hr = WriteText(stream, "<", 1);
-    if (SUCCEEDED(hr))
-        hr = WriteText(stream, descriptor->m_nameA, descriptor->m_nameLengthA);
-    if (descriptor->m_kind != SoapKind::kOperation)
-        return SUCCEEDED(hr) ? WriteText(stream, ">", 1) : hr;
-    if (SUCCEEDED(hr) && IsResponseWrapper(descriptor, clientMode))
-        hr = WriteText(stream, "Response", 8);
-    if (SUCCEEDED(hr))
-        hr = WriteText(stream, " xmlns=", 7);
-    if (SUCCEEDED(hr))
-        hr = WriteQuoted(stream, descriptor->m_namespaceA, descriptor->m_namespaceLength);
-    if (SUCCEEDED(hr))
-        hr = WriteText(stream, ">", 1);
-    return hr;
+    out.Text("<soap:Body soap:encodingStyle=", 30).Quoted(kSoapEncodingNamespaceA).Text(">", 1);
 }
 
-HRESULT CDocLiteralGenerator::CloseWrapper(IWriteStream* stream, const Descriptor* descriptor, bool clientMode)
+void CRpcEncodedGenerator::OpenWrapper(CMarkupWriter& out, const Descriptor* descriptor, bool)
 {
-    HRESULT hr = WriteText(stream, "</", 2);
-    if (SUCCEEDED(hr))
-        hr = WriteText(stream, descriptor->m_nameA, descriptor->m_nameLengthA);
-    if (SUCCEEDED(hr) && descriptor->m_kind == SoapKind::kOperation && IsResponseWrapper(descriptor, clientMode))
-        hr = WriteText(stream, "Response", 8);
-    if (SUCCEEDED(hr))
-        hr = WriteText(stream, ">", 1);
-    return hr;
+    out.Text("<snp:", 5).Text(descriptor->m_nameA, descriptor->m_nameLengthA);
+    if (descriptor->m_kind == SoapKind::kOperation)
+        out.Text(" xmlns:snp=", 11).Quoted(descriptor->m_namespaceA, descriptor->m_namespaceLength);
+    out.Text(">", 1);
 }
 
-HRESULT CPADGenerator::OpenEntry(IWriteStream* stream, const Descriptor* descriptor, const DescriptorEntry* entry)
+void CRpcEncodedGenerator::CloseWrapper(CMarkupWriter& out, const Descriptor* descriptor, bool)
 {
-    HRESULT hr = CResponseGenerator::OpenEntry(stream, descriptor, entry);
-    if (SUCCEEDED(hr) && (descriptor->m_callFlags & SoapFlag::kParametersAsDocument)) {
-        hr = WriteText(stream, " xmlns=", 7);
-        if (SUCCEEDED(hr))
-            hr = WriteQuoted(stream, descriptor->m_namespaceA, descriptor->m_namespaceLength);
-    }
-    return hr;
-}
-
-HRESULT CRpcEncodedGenerator::OpenBody(IWriteStream* stream)
-{
-    HRESULT hr = WriteText(stream, "<soap:Body soap:encodingStyle=", 30);
-    if (SUCCEEDED(hr))
-        hr = WriteQuoted(stream, kSoapEncodingNamespaceA, -1);
-    if (SUCCEEDED(hr))
-        hr = WriteText(stream, ">", 1);
-    return hr;
-}
-
-HRESULT CRpcEncodedGenerator::OpenWrapper(IWriteStream* stream, const Descriptor* descriptor, bool)
-{
-    HRESULT hr = WriteText(stream, "<snp:", 5);
-    if (SUCCEEDED(hr))
-        hr = WriteText(stream, descriptor->m_nameA, descriptor->m_nameLengthA);
-    if (SUCCEEDED(hr) && descriptor->m_kind == SoapKind::kOperation) {
-        hr = WriteText(stream, " xmlns:snp=", 11);
-        if (SUCCEEDED(hr))
-            hr = WriteQuoted(stream, descriptor->m_namespaceA, descriptor->m_namespaceLength);
-    }
-    if (SUCCEEDED(hr))
-        hr = WriteText(stream, ">", 1);
-    return hr;
-}
-
-HRESULT CRpcEncodedGenerator::CloseWrapper(IWriteStream* stream, const Descriptor* descriptor, bool)
-{
-    HRESULT hr = WriteText(stream, "</snp:", 6);
-    if (SUCCEEDED(hr))
-        hr = WriteText(stream, descriptor->m_nameA, descriptor->m_nameLengthA);
-    if (SUCCEEDED(hr))
-        hr = WriteText(stream, ">", 1);
-    return hr;
+    out.Text("</snp:", 6).Text(descriptor->m_nameA, descriptor->m_nameLengthA).Text(">", 1);
 }

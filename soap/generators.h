@@ -1,26 +1,26 @@
 #pragma once
 // The framing of a request body, one class per SOAP style. They hold no data.
 #include "soap/descriptor.h"
-#include "soap/write_stream.h"
+#include "soap/markup_writer.h"
 
 class CResponseGenerator {
 public:
-    virtual HRESULT OpenBody(IWriteStream* stream) = 0;
-    virtual HRESULT OpenWrapper(IWriteStream* stream, const Descriptor* descriptor, bool clientMode) = 0;
-    virtual HRESULT CloseWrapper(IWriteStream* stream, const Descriptor* descriptor, bool clientMode) = 0;
+    virtual void OpenBody(CMarkupWriter& out) = 0;
+    virtual void OpenWrapper(CMarkupWriter& out, const Descriptor* descriptor, bool clientMode) = 0;
+    virtual void CloseWrapper(CMarkupWriter& out, const Descriptor* descriptor, bool clientMode) = 0;
     // Writes "<", the name and its namespace declarations, but not the ">".
-    virtual HRESULT OpenEntry(IWriteStream* stream, const Descriptor* descriptor, const DescriptorEntry* entry);
+    virtual void OpenEntry(CMarkupWriter& out, const Descriptor* descriptor, const DescriptorEntry* entry);
     virtual ~CResponseGenerator() = default;
 
-    HRESULT OpenHeader(IWriteStream* stream, const Descriptor* descriptor);
-    HRESULT CloseEntry(IWriteStream* stream, const Descriptor* descriptor, const DescriptorEntry* entry);
+    void OpenHeader(CMarkupWriter& out, const Descriptor* descriptor);
+    void CloseEntry(CMarkupWriter& out, const Descriptor* descriptor, const DescriptorEntry* entry);
 };
 
 class CDocLiteralGenerator : public CResponseGenerator {
 public:
-    HRESULT OpenBody(IWriteStream* stream) override;
-    HRESULT OpenWrapper(IWriteStream* stream, const Descriptor* descriptor, bool clientMode) override;
-    HRESULT CloseWrapper(IWriteStream* stream, const Descriptor* descriptor, bool clientMode) override;
+    void OpenBody(CMarkupWriter& out) override;
+    void OpenWrapper(CMarkupWriter& out, const Descriptor* descriptor, bool clientMode) override;
+    void CloseWrapper(CMarkupWriter& out, const Descriptor* descriptor, bool clientMode) override;
 };
 
 // Parameters inside a wrapper element.
@@ -29,15 +29,12 @@ class CPIDGenerator : public CDocLiteralGenerator {};
 // Parameters written as the document itself.
 class CPADGenerator : public CDocLiteralGenerator {
 public:
-    HRESULT OpenEntry(IWriteStream* stream, const Descriptor* descriptor, const DescriptorEntry* entry) override;
+    void OpenEntry(CMarkupWriter& out, const Descriptor* descriptor, const DescriptorEntry* entry) override;
 };
 
 class CRpcEncodedGenerator : public CResponseGenerator {
 public:
-    HRESULT OpenBody(IWriteStream* stream) override;
-    HRESULT OpenWrapper(IWriteStream* stream, const Descriptor* descriptor, bool clientMode) override;
-    HRESULT CloseWrapper(IWriteStream* stream, const Descriptor* descriptor, bool clientMode) override;
+    void OpenBody(CMarkupWriter& out) override;
+    void OpenWrapper(CMarkupWriter& out, const Descriptor* descriptor, bool clientMode) override;
+    void CloseWrapper(CMarkupWriter& out, const Descriptor* descriptor, bool clientMode) override;
 };
-
-// Writes `length` bytes, or the whole zero-terminated text when length < 0.
-HRESULT WriteText(IWriteStream* stream, const char* text, int length = -1);

@@ -1,12 +1,18 @@
 #pragma once
 // The SOAP 1.1 content handler of a service proxy: writes request envelopes
 // from the proxy's descriptors and reads responses into its parameter record.
+// Its code is split by concern:
+//   root_handler.cpp     a call's frames and record, which entries go which way
+//   request_writer.cpp   WriteRequest: the envelope of a request
+//   response_parser.cpp  ParseResponse and the SAX callbacks
+//   values.h             one value as element text, read, written and freed
 #include "soap/com_ptr.h"
 #include "soap/descriptor.h"
+#include "soap/parse_frame.h"
 #include "soap/sax_handlers.h"
+#include "soap/values.h"
 #include "soap/write_stream.h"
 
-#include <cstdint>
 #include <vector>
 
 enum class ParsePhase {
@@ -17,36 +23,6 @@ enum class ParsePhase {
     InParameters = 4,
     HeaderDone = 7,
 };
-
-// One bit per entry of a descriptor: 64 held inline, more on demand.
-class ReceivedBits {
-public:
-    bool Test(size_t index) const;
-    void Set(size_t index); // may throw std::bad_alloc
-
-private:
-    uint64_t m_first = 0;
-    std::vector<uint64_t> m_more;
-};
-
-struct ParseFrame {
-    void* m_target;                  // storage being filled
-    ULONG m_flags;                   // the entry's flags, plus kWaitsForValue
-    int m_index;                     // bottom frame: the operation's index
-    int m_expected;
-    int m_received;
-    const Descriptor* m_descriptor;  // may be null
-    const DescriptorEntry* m_entry;  // may be null
-    ReceivedBits m_bits;
-    int m_depth;
-};
-
-// "1"/"true" and "0"/"false", exactly; anything else is E_FAIL.
-HRESULT ParseBoolean(const wchar_t* text, int length, bool* value);
-// Stores element text as a value of the type code at `value`.
-HRESULT ReadValue(const wchar_t* text, int length, void* value, int typeCode);
-// Frees what the value owns and nulls it.
-HRESULT FreeValue(void* value, int typeCode);
 
 class CSoapRootHandler : public ISAXContentHandlerImpl {
 public:
@@ -75,6 +51,14 @@ public:
     virtual void FreeResults();
     virtual void FreeHeaderValues();
 
+    // Starts a call of the operation at `operationIndex` with its parameter
+    // record: the bottom frame reads that operation's headers. E_FAIL when
+    // either has no descriptor, E_OUTOFMEMORY when the stack could not grow.
+    HRESULT BeginCall(int operationIndex, void* record);
+    // Ends a call however it went: no frames left, the record zeroed and let
+    // go. What the record held must have been freed or handed on before.
+    void EndCall();
+
     // The parse fails once `deadline` (not owned; null for none) has passed,
     // also while the reader is busy with input that has all arrived.
     void SetParseDeadline(const CCallDeadline* deadline) { m_deadline = deadline; }
@@ -82,7 +66,6 @@ public:
     // S_OK, or E_OUTOFMEMORY when the stack could not grow.
     HRESULT PushFrame(void* target, const Descriptor* descriptor, const DescriptorEntry* entry, ULONG flags,
                       int index, int expectedCount, int receivedCount);
-    static HRESULT WriteValue(int typeCode, const void* value, IWriteStream* stream);
 
 protected:
     explicit CSoapRootHandler(ISAXXMLReader* reader = nullptr);
@@ -96,8 +79,9 @@ protected:
     CSkipHandler m_skipHandler;
     bool m_clientMode = false;
     void* m_params = nullptr;
+    size_t m_paramsSize = 0;
+    // The innermost frame is the last; the bottom one belongs to the call.
     std::vector<ParseFrame> m_frames;
-    size_t m_top = 0;
     ParsePhase m_phase = ParsePhase::NotStarted;
     bool m_noChildren = false;
     bool m_valuePending = false;
@@ -106,13 +90,14 @@ protected:
     const CCallDeadline* m_deadline = nullptr; // not owned
 
 private:
+    // The one rule for which entries this side writes and which it reads.
+    bool Sends(const DescriptorEntry& entry) const;
     bool Receives(const DescriptorEntry& entry) const;
     const Descriptor* DescriptorAt(const Descriptor* const* list, int index) const;
-    HRESULT WriteEntries(IWriteStream* stream, class CResponseGenerator& generator, const Descriptor* descriptor,
-                         void* record);
+    void WriteEntries(CMarkupWriter& out, class CResponseGenerator& generator, const Descriptor* descriptor,
+                      void* record);
     HRESULT ProcessParameter(const wchar_t* localName, int localLength, ISAXAttributes* attributes);
     HRESULT ProcessUnlistedHeader(ISAXAttributes* attributes);
     bool FrameComplete(const ParseFrame& frame) const;
     void FreeOutValues(const Descriptor* descriptor, void* record);
-    void PopFrame();
 };

@@ -1,7 +1,6 @@
 #include "update/service.h"
 
 #include <cstddef>
-#include <cstring>
 #include <new>
 #include <string>
 
@@ -21,6 +20,7 @@ constexpr ULONG kNamespaceHash = NameHash(kUpdateServiceNamespace, kNamespaceLen
 constexpr ULONG kCallFlags = SoapFlag::kDocument | SoapFlag::kLiteral | SoapFlag::kWrapped;
 static_assert(kCallFlags == 0xA800);
 constexpr int kProductId = 5;
+constexpr int kGetVersionInfoIndex = 0; // in kOperations and kHeaders
 
 const DescriptorEntry kGetVersionInfoEntries[] = {
     {NameHash(L"productID", 9), "productID", L"productID", 9, SoapType::kInt, kCallFlags | SoapFlag::kIn,
@@ -135,31 +135,17 @@ HRESULT CServiceT<TClient>::GetVersionInfo(BSTR* result)
 
     TClient::PrepareCall();
     Record record = {kProductId, nullptr};
-    IStream* stream = nullptr;
     // Whatever happens from here on, the call leaves no parse state behind.
     struct CallCleanup {
         CServiceT* self;
-        Record* record;
-        IStream** stream;
         ~CallCleanup()
         {
-            self->m_frames.clear();
-            self->m_top = 0;
-            std::memset(record, 0, sizeof *record);
-            self->m_params = nullptr;
-            if (*stream)
-                (*stream)->Release();
+            self->EndCall();
             self->TClient::FinishCall();
         }
-    } cleanup{this, &record, &stream};
+    } cleanup{this};
 
-    m_params = &record;
-    const Descriptor* const* headers = HeaderDescriptors();
-    if (!headers || !headers[0]) {
-        TClient::SetClientError(ClientError::OutOfMemory);
-        return E_FAIL;
-    }
-    hr = PushFrame(HeaderObject(), headers[0], nullptr, 0, 0, headers[0]->m_elementCount, 0);
+    hr = BeginCall(kGetVersionInfoIndex, &record);
     if (FAILED(hr)) {
         TClient::SetClientError(ClientError::OutOfMemory);
         return hr;
@@ -184,9 +170,9 @@ HRESULT CServiceT<TClient>::GetVersionInfo(BSTR* result)
     if (FAILED(hr))
         return hr;
 
+    IStream* stream = nullptr; // the client's own: it carries no reference
     hr = TClient::ResponseStream(&stream);
     if (FAILED(hr)) {
-        stream = nullptr;
         TClient::SetClientError(ClientError::ResponseUnavailable);
         return hr;
     }

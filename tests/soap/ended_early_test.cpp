@@ -71,17 +71,17 @@ TEST(EndedEarly, HandlerEngagedAtTheEndIsDestroyedSafely)
         auto handler = std::make_unique<test::TestHandler>(&Service::GetVersionInfoDescriptor(),
                                                            &Service::GetVersionInfoHeaderDescriptor());
         Service::GetVersionInfoRecord record = {5, nullptr};
-        handler->BeginCall(&record);
+        handler->BeginCall(0, &record);
         EXPECT_TRUE(FAILED(handler->Parse(c.input)));
         EXPECT_EQ(0, test::CountingStrings::Live());
         // The same handler reads the next answer, as a proxy's next call does.
-        handler->BeginCall(&record);
+        handler->BeginCall(0, &record);
         EXPECT_EQ(S_OK, handler->Parse(kResultStart + "ok</GetVersionInfoResult></GetVersionInfoResponse>"
                                                       "</soap:Body></soap:Envelope>"));
         handler->FreeAll();
         handler->EndCall();
         // Cut off once more, and destroyed while the reader still points at the helper.
-        handler->BeginCall(&record);
+        handler->BeginCall(0, &record);
         EXPECT_TRUE(FAILED(handler->Parse(c.input)));
         handler->EndCall();
         handler.reset();
@@ -100,9 +100,8 @@ TEST(EndedEarly, FaultReaderCutOffInsideItsHelpers)
     for (const std::string& input : inputs) {
         SCOPED_TRACE(input);
         FaultRecord record;
-        IStream* stream = test::MemoryStream(input);
-        EXPECT_TRUE(FAILED(record.ReadFault(stream, reader.Get())));
-        stream->Release();
+        const soap::ComPtr<IStream> stream = test::MemoryStream(input);
+        EXPECT_TRUE(FAILED(record.ReadFault(stream.Get(), reader.Get())));
         EXPECT_EQ(400, record.m_code);
     }
 }
@@ -127,7 +126,7 @@ TEST(EndedEarly, DeadlineStopsTheParseInEveryHandler)
         CCallDeadline deadline;
         handler.SetParseDeadline(&deadline);
         Service::GetVersionInfoRecord record = {5, nullptr};
-        handler.BeginCall(&record);
+        handler.BeginCall(0, &record);
         RepeatingStream stream(c.prefix, c.piece, kEnough);
         const ULONGLONG begin = ::GetTickCount64();
         deadline.Arm(300);
@@ -157,7 +156,7 @@ TEST(EndedEarly, ParseBeforeTheDeadlineIsUntouched)
     deadline.Arm(60000);
     handler.SetParseDeadline(&deadline);
     Service::GetVersionInfoRecord record = {5, nullptr};
-    handler.BeginCall(&record);
+    handler.BeginCall(0, &record);
     EXPECT_EQ(S_OK, handler.Parse(kStart + "<soap:Header><h:A xmlns:h=\"urn:h\"><b/></h:A></soap:Header>" +
                                   kResultStart.substr(kStart.size()) +
                                   "a<b>c</b></GetVersionInfoResult></GetVersionInfoResponse></soap:Body></soap:Envelope>"));

@@ -20,9 +20,8 @@ struct FaultCase {
 
 HRESULT ReadFault(const std::string& envelope, FaultRecord& record, ISAXXMLReader* reader = nullptr)
 {
-    IStream* stream = test::MemoryStream(envelope);
-    const HRESULT hr = record.ReadFault(stream, reader);
-    stream->Release();
+    const soap::ComPtr<IStream> stream = test::MemoryStream(envelope);
+    const HRESULT hr = record.ReadFault(stream.Get(), reader);
     return hr;
 }
 

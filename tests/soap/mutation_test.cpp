@@ -158,12 +158,12 @@ TEST(Mutations, ResponseReaderReturnsACodeAndLeavesNothingAllocated)
     for (uint32_t n = 0; n < 3000; ++n) {
         const std::string input = Mutate(seeds[n % 3], n);
         Service::GetVersionInfoRecord record = {5, nullptr};
-        handler.BeginCall(&record);
+        handler.BeginCall(0, &record);
         const HRESULT hr = handler.Parse(input);
         (SUCCEEDED(hr) ? succeeded : failed)++;
         handler.FreeAll();
-        handler.EndCall();
         ASSERT_EQ(nullptr, record.GetVersionInfoResult) << n;
+        handler.EndCall();
         ASSERT_EQ(0, test::CountingStrings::Live()) << "mutation " << n << " leaked";
     }
     // Both outcomes occur: the mutations neither all break nor all keep the answer.
@@ -178,10 +178,9 @@ TEST(Mutations, FaultReaderReturnsACode)
     int failed = 0;
     for (uint32_t n = 0; n < 1500; ++n) {
         const std::string input = Mutate(n % 2 ? kFault : kAnswer, n);
-        IStream* stream = test::MemoryStream(input);
+        const soap::ComPtr<IStream> stream = test::MemoryStream(input);
         FaultRecord record;
-        const HRESULT hr = record.ReadFault(stream, n % 4 == 0 ? nullptr : reader.Get());
-        stream->Release();
+        const HRESULT hr = record.ReadFault(stream.Get(), n % 4 == 0 ? nullptr : reader.Get());
         failed += FAILED(hr);
     }
     EXPECT_GT(failed, 500);

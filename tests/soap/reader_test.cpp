@@ -37,7 +37,7 @@ protected:
     HRESULT Read(const std::string& envelope, std::optional<std::wstring>* result)
     {
         Record record = {5, nullptr};
-        m_handler.BeginCall(&record);
+        m_handler.BeginCall(0, &record);
         const HRESULT hr = m_handler.Parse(envelope);
         if (record.GetVersionInfoResult)
             *result = std::wstring(record.GetVersionInfoResult, ::SysStringLen(record.GetVersionInfoResult));
@@ -134,7 +134,7 @@ TEST_F(ResponseReader, Table)
 TEST_F(ResponseReader, FreeResultsReleasesTheAnswerAndLeavesTheInEntry)
 {
     Record record = {5, nullptr};
-    m_handler.BeginCall(&record);
+    m_handler.BeginCall(0, &record);
     ASSERT_EQ(S_OK, m_handler.Parse(Result("text")));
     ASSERT_NE(nullptr, record.GetVersionInfoResult);
     EXPECT_EQ(1, test::CountingStrings::Live());

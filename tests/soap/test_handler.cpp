@@ -8,15 +8,15 @@
 
 namespace test {
 
-IStream* MemoryStream(const std::string& bytes)
+soap::ComPtr<IStream> MemoryStream(const std::string& bytes)
 {
     HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size() ? bytes.size() : 1);
     if (void* p = ::GlobalLock(memory)) {
         std::memcpy(p, bytes.data(), bytes.size());
         ::GlobalUnlock(memory);
     }
-    IStream* stream = nullptr;
-    ::CreateStreamOnHGlobal(memory, TRUE, &stream);
+    soap::ComPtr<IStream> stream; // frees the memory with it
+    EXPECT_EQ(S_OK, ::CreateStreamOnHGlobal(memory, TRUE, stream.ReleaseAndGetAddress()));
     ULARGE_INTEGER size;
     size.QuadPart = bytes.size();
     stream->SetSize(size);
@@ -36,29 +36,14 @@ TestHandler::~TestHandler()
         m_reader->putContentHandler(nullptr);
 }
 
-void TestHandler::BeginCall(void* record)
-{
-    m_params = record;
-    m_frames.clear();
-    PushFrame(HeaderObject(), m_headers[0], nullptr, 0, 0, m_headers[0] ? m_headers[0]->m_elementCount : 0, 0);
-}
-
 HRESULT TestHandler::Parse(const std::string& envelope)
 {
-    IStream* stream = MemoryStream(envelope);
+    const soap::ComPtr<IStream> stream = MemoryStream(envelope);
     FreeResults();
-    const HRESULT hr = ParseResponse(stream);
+    const HRESULT hr = ParseResponse(stream.Get());
     if (FAILED(hr))
         FreeResults();
-    stream->Release();
     return hr;
-}
-
-void TestHandler::EndCall()
-{
-    m_frames.clear();
-    m_top = 0;
-    m_params = nullptr;
 }
 
 namespace {

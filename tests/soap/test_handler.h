@@ -1,6 +1,7 @@
 #pragma once
 // A root handler over given descriptors, driven the way a proxy drives it,
 // for reading envelopes from memory with the real SAX reader.
+#include "soap/com_ptr.h"
 #include "soap/root_handler.h"
 #include "soap/system_string.h"
 
@@ -9,7 +10,7 @@
 namespace test {
 
 // A stream over a copy of `bytes`.
-IStream* MemoryStream(const std::string& bytes);
+soap::ComPtr<IStream> MemoryStream(const std::string& bytes);
 
 class TestHandler : public CSoapRootHandler {
 public:
@@ -28,12 +29,10 @@ public:
     void* HeaderObject() override { return m_headerObject ? m_headerObject : this; }
     void SetHeaderObject(void* object) { m_headerObject = object; }
 
-    // Sets the record and the bottom frame, as a proxy does before a call.
-    void BeginCall(void* record);
     // Parses `envelope`; on failure frees what was read, as a proxy does.
+    // A call is framed by BeginCall(0, &record) and EndCall(), as a proxy's.
     HRESULT Parse(const std::string& envelope);
     void FreeAll() { FreeResults(); }
-    void EndCall();
     ISAXXMLReader* Reader() { return m_reader.Get(); }
 
 private:

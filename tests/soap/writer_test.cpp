@@ -1,3 +1,4 @@
+#include "framework/scoped_handle.h"
 #include "soap/streams.h"
 #include "tests/soap/test_handler.h"
 
@@ -56,11 +57,11 @@ std::string Write(ULONG callFlags, const DescriptorEntry* headerEntries, void* h
     const Descriptor headers = Headers(headerEntries);
     test::TestHandler handler(&operation, &headers);
     handler.SetHeaderObject(headerObject);
-    Record record = {-42, ::SysAllocString(L"a<b \u00e9\U0001F600\"q\""), nullptr, nullptr};
-    handler.BeginCall(&record);
+    const ScopedBstr text(::SysAllocString(L"a<b \u00e9\U0001F600\"q\""));
+    Record record = {-42, text.get(), nullptr, nullptr};
+    handler.BeginCall(0, &record);
     CWriteStreamOnCString stream;
     EXPECT_EQ(S_OK, handler.WriteRequest(&stream));
-    ::SysFreeString(record.text);
     handler.EndCall();
     return stream.Data();
 }
@@ -117,7 +118,7 @@ TEST(WriteRequest, StopsAtTheFirstFailingWrite)
     const Descriptor headers = Headers(kOutHeaders);
     test::TestHandler handler(&operation, &headers);
     Record record = {1, nullptr, nullptr, nullptr};
-    handler.BeginCall(&record);
+    handler.BeginCall(0, &record);
     for (int failAt = 0; failAt < 20; ++failAt) {
         FailingStream stream(failAt);
         EXPECT_EQ(E_ACCESSDENIED, handler.WriteRequest(&stream)) << failAt;
