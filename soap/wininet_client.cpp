@@ -71,12 +71,12 @@ HRESULT CSoapWininetClient::OpenConnection()
 {
     if (m_connection)
         return S_OK;
-    m_internet = ::InternetOpenW(L"VCSoapClient", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    m_internet.reset(::InternetOpenW(L"VCSoapClient", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (m_internet) {
         if (m_timeout != 0)
-            SetTimeouts(m_internet, m_timeout);
-        m_connection = ::InternetConnectW(m_internet, m_url.m_host.c_str(), m_url.m_port, nullptr, nullptr,
-                                          INTERNET_SERVICE_HTTP, 0, 0);
+            SetTimeouts(m_internet.get(), m_timeout);
+        m_connection.reset(::InternetConnectW(m_internet.get(), m_url.m_host.c_str(), m_url.m_port, nullptr,
+                                              nullptr, INTERNET_SERVICE_HTTP, 0, 0));
     }
     if (!m_internet || !m_connection) {
         CloseHandles();
@@ -104,23 +104,23 @@ HRESULT CSoapWininetClient::PostRequest(const wchar_t* actionLine)
     DWORD flags = INTERNET_FLAG_NO_UI | INTERNET_FLAG_KEEP_CONNECTION;
     if (m_url.m_schemeIndex == UrlScheme::kHttps)
         flags |= INTERNET_FLAG_SECURE;
-    m_request = ::HttpOpenRequestW(m_connection, L"POST", m_objectName.c_str(), L"HTTP/1.0", nullptr, acceptTypes,
-                                   flags, 0);
+    m_request.reset(::HttpOpenRequestW(m_connection.get(), L"POST", m_objectName.c_str(), L"HTTP/1.0", nullptr,
+                                       acceptTypes, flags, 0));
     if (!m_request) {
         m_clientError = ClientError::SendFailed;
         return E_FAIL;
     }
     // Wine does not hand the internet handle's time-outs on to its requests.
     if (m_timeout != 0)
-        SetTimeouts(m_request, m_timeout);
+        SetTimeouts(m_request.get(), m_timeout);
     const std::string& body = m_requestStream.Data();
     m_deadline.Arm(m_totalLimit);
-    const SendOutcome sent = SendRequestWithin(m_request, headers, body, m_deadline);
+    const SendOutcome sent = SendRequestWithin(m_request.get(), headers, body, m_deadline);
     m_sendEnded = sent != SendOutcome::TimedOut;
     if (sent != SendOutcome::Sent)
         return E_FAIL;
 
-    m_responseStream.Attach(m_request, &m_deadline, m_byteLimit);
+    m_responseStream.Attach(m_request.get(), &m_deadline, m_byteLimit);
     m_statusCode = QueryStatusCode();
     if (m_statusCode != 500)
         return S_OK;
@@ -139,7 +139,7 @@ int CSoapWininetClient::QueryStatusCode()
 {
     wchar_t status[128] = {};
     DWORD length = 255;
-    if (!::HttpQueryInfoW(m_request, HTTP_QUERY_STATUS_CODE, status, &length, nullptr))
+    if (!::HttpQueryInfoW(m_request.get(), HTTP_QUERY_STATUS_CODE, status, &length, nullptr))
         return 0;
     return _wtoi(status);
 }
@@ -175,11 +175,12 @@ void CSoapWininetClient::CloseRequest()
         // off before the end of its body (too large, past the deadline, or
         // unreadable) is left open, never read again, until the process ends.
         const bool finished = m_sendEnded && (!m_responseStream.Attached() || m_responseStream.AtEnd());
-        if (finished)
-            ::InternetCloseHandle(m_request);
-        else
+        if (finished) {
+            m_request.reset();
+        } else {
+            m_request.release();
             m_leftOpen = true;
-        m_request = nullptr;
+        }
     }
     m_sendEnded = false;
     m_responseStream.Detach();
@@ -189,18 +190,12 @@ void CSoapWininetClient::CloseHandles()
 {
     CloseRequest();
     // Closing the connection or the internet handle would close a request
-    // left open below them, with the same effect.
+    // left open below them, with the same effect: they are let go instead.
     if (m_leftOpen) {
-        m_connection = nullptr;
-        m_internet = nullptr;
+        m_connection.release();
+        m_internet.release();
         return;
     }
-    if (m_connection) {
-        ::InternetCloseHandle(m_connection);
-        m_connection = nullptr;
-    }
-    if (m_internet) {
-        ::InternetCloseHandle(m_internet);
-        m_internet = nullptr;
-    }
+    m_connection.reset();
+    m_internet.reset();
 }

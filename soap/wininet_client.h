@@ -1,6 +1,7 @@
 #pragma once
 // The HTTP transport of the SOAP client: posts the request body to the
 // service URL over WinINet and hands out the response body as a stream.
+#include "framework/scoped_handle.h"
 #include "soap/call_deadline.h"
 #include "soap/fault.h"
 #include "soap/sax_reader.h"
@@ -81,8 +82,8 @@ public:
     const std::wstring& ObjectName() const { return m_objectName; }
     const FaultRecord& Fault() const { return m_fault; }
     // For diagnosis: the handles kept between calls.
-    HINTERNET InternetHandle() const { return m_internet; }
-    HINTERNET ConnectionHandle() const { return m_connection; }
+    HINTERNET InternetHandle() const { return m_internet.get(); }
+    HINTERNET ConnectionHandle() const { return m_connection.get(); }
     // The status of the last answer (0 when it could not be read).
     int LastStatusCode() const { return m_statusCode; }
     // True once a request had to be left open (see CloseRequest).
@@ -99,9 +100,9 @@ private:
     DWORD m_timeout = 0;
     std::wstring m_objectName;
     ClientError m_clientError = ClientError::None;
-    HINTERNET m_internet = nullptr;
-    HINTERNET m_connection = nullptr;
-    HINTERNET m_request = nullptr;
+    ScopedInternetHandle m_internet;
+    ScopedInternetHandle m_connection;
+    ScopedInternetHandle m_request;
     FaultRecord m_fault;
     DWORD m_totalLimit = kDefaultTotalTimeLimit;
     ULONGLONG m_byteLimit = kResponseByteLimit;
