@@ -3,19 +3,16 @@
 bool CFont::CreateFontIndirect(const LOGFONTW* logFont)
 {
     DeleteObject();
-    m_hFont = ::CreateFontIndirectW(logFont);
-    return m_hFont != nullptr;
+    m_hFont.reset(::CreateFontIndirectW(logFont));
+    return m_hFont.get() != nullptr;
 }
 
 void CFont::DeleteObject()
 {
-    if (m_hFont) {
-        ::DeleteObject(m_hFont);
-        m_hFont = nullptr;
-    }
+    m_hFont.reset();
 }
 
 bool CFont::GetLogFont(LOGFONTW* logFont) const
 {
-    return m_hFont && ::GetObjectW(m_hFont, sizeof(LOGFONTW), logFont) == sizeof(LOGFONTW);
+    return m_hFont && ::GetObjectW(m_hFont.get(), sizeof(LOGFONTW), logFont) == sizeof(LOGFONTW);
 }

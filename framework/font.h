@@ -2,10 +2,11 @@
 // A font object that owns its handle: the font is deleted with the object.
 #include <windows.h>
 
+#include "framework/scoped_handle.h"
+
 class CFont {
 public:
     CFont() = default;
-    ~CFont() { DeleteObject(); }
     CFont(const CFont&) = delete;
     CFont& operator=(const CFont&) = delete;
 
@@ -14,11 +15,11 @@ public:
     bool CreateFontIndirect(const LOGFONTW* logFont);
     void DeleteObject();
 
-    HFONT GetSafeHandle() const { return m_hFont; }
-    operator HFONT() const { return m_hFont; }
+    HFONT GetSafeHandle() const { return m_hFont.get(); }
+    operator HFONT() const { return m_hFont.get(); }
     // Fills `logFont` from the held font; false when none is held.
     bool GetLogFont(LOGFONTW* logFont) const;
 
 private:
-    HFONT m_hFont = nullptr;
+    ScopedGdiObject<HFONT> m_hFont;
 };

@@ -33,6 +33,18 @@ struct DeleteObjectDeleter {
     void operator()(HGDIOBJ object) const { ::DeleteObject(object); }
 };
 
+// DCs made by CreateCompatibleDC; a DC from GetDC goes back with ReleaseDC
+// (CClientDC).
+struct DeleteDCDeleter {
+    void operator()(HDC dc) const { ::DeleteDC(dc); }
+};
+
+// Searches begun by FindFirstFileW. Like CreateFileW it fails with
+// INVALID_HANDLE_VALUE, not null: check before holding the handle.
+struct FindCloseDeleter {
+    void operator()(HANDLE search) const { ::FindClose(search); }
+};
+
 template <class Handle, class Deleter>
 class ScopedHandle {
 public:
@@ -78,3 +90,5 @@ using ScopedIcon = ScopedHandle<HICON, DestroyIconDeleter>;
 using ScopedGlobal = ScopedHandle<HGLOBAL, GlobalFreeDeleter>;
 template <class GdiObject> // HBITMAP, HRGN, HFONT, ...
 using ScopedGdiObject = ScopedHandle<GdiObject, DeleteObjectDeleter>;
+using ScopedMemoryDC = ScopedHandle<HDC, DeleteDCDeleter>;
+using ScopedFindHandle = ScopedHandle<HANDLE, FindCloseDeleter>;

@@ -1,7 +1,8 @@
 #include "message/clipboard.h"
 
 #include <cstring>
-#include <memory>
+
+#include "framework/scoped_handle.h"
 
 namespace Message {
 
@@ -31,15 +32,12 @@ private:
     bool m_open = false;
 };
 
-struct GlobalFreeDeleter {
-    void operator()(void* memory) const { ::GlobalFree(memory); }
-};
 } // namespace
 
 bool CopyTextToClipboard(HWND owner, const std::wstring& text)
 {
     const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    std::unique_ptr<void, GlobalFreeDeleter> memory(::GlobalAlloc(GMEM_MOVEABLE, bytes));
+    ScopedGlobal memory(::GlobalAlloc(GMEM_MOVEABLE, bytes));
     if (!memory)
         return false;
     void* locked = ::GlobalLock(memory.get());

@@ -3,12 +3,11 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <memory>
-#include <type_traits>
 
 #include <boost/make_shared.hpp>
 
 #include "framework/dc.h"
+#include "framework/scoped_handle.h"
 #include "message/clipboard.h"
 #include "message/dialog_geometry.h"
 #include "message/readable_text.h"
@@ -166,10 +165,7 @@ void Dialog::CreateReaderText()
                                     ::GetModuleHandleW(nullptr), nullptr);
     if (!reader)
         return;
-    struct RegionDeleter {
-        void operator()(HRGN region) const { ::DeleteObject(region); }
-    };
-    std::unique_ptr<std::remove_pointer_t<HRGN>, RegionDeleter> nothing(::CreateRectRgn(0, 0, 0, 0));
+    ScopedGdiObject<HRGN> nothing(::CreateRectRgn(0, 0, 0, 0));
     if (nothing && ::SetWindowRgn(reader, nothing.get(), FALSE))
         nothing.release(); // the window owns it now
     // Read before the buttons, as in the system's message box.

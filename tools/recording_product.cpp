@@ -13,6 +13,9 @@
 
 #include <string>
 
+// Header only, and only its CloseHandle deleter is used: no further import.
+#include "framework/scoped_handle.h"
+
 namespace {
 
 std::string ToUtf8(const std::wstring& text)
@@ -82,9 +85,10 @@ bool WriteRecord(const std::wstring& path, const std::string& bytes)
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
+    ScopedKernelHandle owned(file);
     DWORD written = 0;
     const BOOL ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(file);
+    owned.reset(); // closed before the rename
     return ok && written == bytes.size() &&
            ::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
@@ -96,12 +100,12 @@ void LogStart(const std::wstring& path)
                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return;
+    const ScopedKernelHandle owned(file);
     wchar_t self[32768] = {};
     ::GetModuleFileNameW(nullptr, self, 32768);
     const std::string line = ToUtf8(self) + "\n";
     DWORD written = 0;
     ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-    ::CloseHandle(file);
 }
 
 } // namespace

@@ -1,12 +1,14 @@
 #include "ui/smart_bitmap.h"
 
 #include <cstring>
+#include <utility>
 
 #include "framework/dc.h"
+#include "soap/com_ptr.h"
 
 // Built ahead of the program's other static objects and so destroyed after
 // them: no holder outlives the GDI+ start-up it relies on.
-SmartBitmap g_gdiplusGuard __attribute__((init_priority(1000)));
+ScopedGdiplus g_gdiplusGuard __attribute__((init_priority(1000)));
 
 namespace {
 // Runs `draw` on a graphics object over the DC; nothing when none can be made.
@@ -32,14 +34,10 @@ INT Height(Gdiplus::Bitmap& bitmap)
 }
 } // namespace
 
-SmartBitmap::SmartBitmap()
-{
-    StartupGdiplus();
-}
+SmartBitmap::SmartBitmap() = default;
 
 SmartBitmap::SmartBitmap(UINT resourceId, HINSTANCE module)
 {
-    StartupGdiplus();
     HRSRC resource = ::FindResourceW(module, MAKEINTRESOURCEW(resourceId), L"PNG");
     if (!resource)
         return;
@@ -55,57 +53,42 @@ SmartBitmap::SmartBitmap(UINT resourceId, HINSTANCE module)
 
 SmartBitmap::~SmartBitmap()
 {
+    // The memory is unlocked before it is freed; the members then shut GDI+
+    // down and destroy the icon.
     Unload();
-    ShutdownGdiplus();
-    ::DestroyIcon(m_icon);
-}
-
-void SmartBitmap::StartupGdiplus()
-{
-    Gdiplus::GdiplusStartupInput input; // version 1, no callback, no suppression
-    Gdiplus::GdiplusStartup(&m_gdiplusToken, &input, nullptr);
-}
-
-void SmartBitmap::ShutdownGdiplus()
-{
-    Gdiplus::GdiplusShutdown(m_gdiplusToken);
 }
 
 bool SmartBitmap::LoadFromMemory(const void* data, UINT32 size)
 {
     Unload();
-    m_imageMemory = ::GlobalAlloc(GMEM_MOVEABLE, size);
-    if (!m_imageMemory)
+    ScopedGlobal memory(::GlobalAlloc(GMEM_MOVEABLE, size));
+    if (!memory)
         return false;
-    void* block = ::GlobalLock(m_imageMemory);
-    if (!block) {
-        ::GlobalFree(m_imageMemory);
-        m_imageMemory = nullptr;
+    void* block = ::GlobalLock(memory.get());
+    if (!block)
         return false;
-    }
     std::memcpy(block, data, size);
 
-    IStream* stream = nullptr;
+    soap::ComPtr<IStream> stream;
     // The stream never frees the block: the holder does, after the bitmap.
-    if (SUCCEEDED(::CreateStreamOnHGlobal(m_imageMemory, FALSE, &stream))) {
-        m_bitmap.reset(new Gdiplus::Bitmap(stream));
-        stream->Release(); // the bitmap holds its own reference
-        if (m_bitmap && m_bitmap->GetLastStatus() == Gdiplus::Ok)
+    if (SUCCEEDED(::CreateStreamOnHGlobal(memory.get(), FALSE, stream.ReleaseAndGetAddress()))) {
+        m_bitmap.reset(new Gdiplus::Bitmap(stream.Get()));
+        stream.Reset(); // the bitmap holds its own reference
+        if (m_bitmap && m_bitmap->GetLastStatus() == Gdiplus::Ok) {
+            m_imageMemory = std::move(memory); // stays locked while the bitmap uses it
             return true;
+        }
         m_bitmap.reset();
     }
-    ::GlobalUnlock(m_imageMemory);
-    ::GlobalFree(m_imageMemory);
-    m_imageMemory = nullptr;
+    ::GlobalUnlock(memory.get());
     return false;
 }
 
 bool SmartBitmap::SetIcon(HICON icon)
 {
     // Meant to be called once; a second icon must not leak the first.
-    if (m_icon && m_icon != icon)
-        ::DestroyIcon(m_icon);
-    m_icon = icon;
+    if (icon != m_icon.get())
+        m_icon.reset(icon);
     if (icon)
         m_bitmap.reset(Gdiplus::Bitmap::FromHICON(icon));
     return m_bitmap.get() != nullptr;
@@ -115,9 +98,8 @@ void SmartBitmap::Unload()
 {
     m_bitmap.reset();
     if (m_imageMemory) {
-        ::GlobalUnlock(m_imageMemory);
-        ::GlobalFree(m_imageMemory);
-        m_imageMemory = nullptr;
+        ::GlobalUnlock(m_imageMemory.get());
+        m_imageMemory.reset();
     }
 }
 
@@ -145,7 +127,7 @@ void SmartBitmap::Draw(int x, int y, const RECT& sourceRect, CDC* dc) const
 void SmartBitmap::Draw(int x, int y, int cx, int cy, CDC* dc) const
 {
     if (m_icon && dc) {
-        ::DrawIconEx(dc->GetSafeHdc(), x, y, m_icon, cx, cy, 0, nullptr, DI_NORMAL | DI_COMPAT);
+        ::DrawIconEx(dc->GetSafeHdc(), x, y, m_icon.get(), cx, cy, 0, nullptr, DI_NORMAL | DI_COMPAT);
         return;
     }
     if (!m_bitmap)
@@ -156,7 +138,7 @@ void SmartBitmap::Draw(int x, int y, int cx, int cy, CDC* dc) const
 void SmartBitmap::Draw(int x, int y, CDC* dc) const
 {
     if (m_icon && dc) {
-        ::DrawIcon(dc->GetSafeHdc(), x, y, m_icon);
+        ::DrawIcon(dc->GetSafeHdc(), x, y, m_icon.get());
         return;
     }
     if (!m_bitmap)

@@ -8,6 +8,9 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include "framework/scoped_handle.h"
+#include "ui/scoped_gdiplus.h"
+
 class CDC;
 
 class SmartBitmap {
@@ -31,7 +34,7 @@ public:
     // The held bitmap for reading its size; null when none. Not owned by the
     // caller, valid until the next load, Unload or destruction.
     Gdiplus::Bitmap* GetBitmap() const { return m_bitmap.get(); }
-    HICON GetIcon() const { return m_icon; }
+    HICON GetIcon() const { return m_icon.get(); }
 
     // The bitmap stretched into `rect`.
     virtual void Draw(const RECT& rect, CDC* dc) const;
@@ -44,15 +47,14 @@ public:
     // The bitmap at the origin of `graphics`; a failure stays in its last status.
     virtual void Draw(Gdiplus::Graphics& graphics) const;
 
-    virtual void StartupGdiplus();
-    virtual void ShutdownGdiplus();
-
 private:
-    ULONG_PTR m_gdiplusToken = 0;
+    // Declared in the reverse of their release: the bitmap, the memory it was
+    // decoded from, GDI+, and the icon last.
+    ScopedIcon m_icon;
+    ScopedGdiplus m_gdiplus;
+    ScopedGlobal m_imageMemory; // locked once while a loaded bitmap uses it
     boost::shared_ptr<Gdiplus::Bitmap> m_bitmap;
-    HGLOBAL m_imageMemory = nullptr; // locked once while a loaded bitmap uses it
-    HICON m_icon = nullptr;
 };
 
 // Keeps GDI+ started from before the first holder to after the last one.
-extern SmartBitmap g_gdiplusGuard;
+extern ScopedGdiplus g_gdiplusGuard;

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "framework/scoped_handle.h"
 #include "tests/e2e/installation.h"
 #include "tests/support/files.h"
 #include "tests/support/shell_log.h"
@@ -103,7 +104,8 @@ private:
             m_ready = true;
             return;
         }
-        ::CloseHandle(info.hThread);
+        const ScopedKernelHandle thread(info.hThread);
+        const ScopedKernelHandle process(info.hProcess);
         m_id = info.dwProcessId;
         m_ready = true;
         const DWORD begin = ::GetTickCount();
@@ -116,16 +118,18 @@ private:
             }
             DWORD status = DBG_CONTINUE;
             switch (event.dwDebugEventCode) {
-            case CREATE_PROCESS_DEBUG_EVENT:
-                if (event.u.CreateProcessInfo.hFile)
-                    ::CloseHandle(event.u.CreateProcessInfo.hFile);
+            // Of the handles an event hands over, only the image files are the
+            // debugger's to close; the system closes the process and thread ones.
+            case CREATE_PROCESS_DEBUG_EVENT: {
+                const ScopedKernelHandle image(event.u.CreateProcessInfo.hFile);
                 break;
-            case LOAD_DLL_DEBUG_EVENT:
-                if (event.u.LoadDll.hFile)
-                    ::CloseHandle(event.u.LoadDll.hFile);
+            }
+            case LOAD_DLL_DEBUG_EVENT: {
+                const ScopedKernelHandle image(event.u.LoadDll.hFile);
                 break;
+            }
             case OUTPUT_DEBUG_STRING_EVENT:
-                Record(info.hProcess, event.u.DebugString);
+                Record(process.get(), event.u.DebugString);
                 break;
             case EXCEPTION_DEBUG_EVENT:
                 // The loader's breakpoint is ours to pass; any other exception is the program's.
@@ -142,9 +146,8 @@ private:
             ::ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
         }
         if (!m_exited)
-            ::TerminateProcess(info.hProcess, 1);
+            ::TerminateProcess(process.get(), 1);
         ::DebugActiveProcessStop(info.dwProcessId);
-        ::CloseHandle(info.hProcess);
     }
 
     void Record(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& string)

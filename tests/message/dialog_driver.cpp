@@ -5,6 +5,9 @@
 
 #include <thread>
 
+#include "framework/dc.h"
+#include "framework/scoped_handle.h"
+
 namespace test {
 
 namespace {
@@ -33,6 +36,20 @@ HWND WaitForDialog(DWORD threadId, DWORD milliseconds)
         ::Sleep(20);
     }
     return nullptr;
+}
+
+// The screen's pixels in `rect` (screen coordinates), as a bitmap of their own.
+ScopedGdiObject<HBITMAP> CopyScreen(const RECT& rect)
+{
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    const CClientDC screen(nullptr); // no window: the screen
+    const ScopedMemoryDC memory(::CreateCompatibleDC(screen));
+    ScopedGdiObject<HBITMAP> bitmap(::CreateCompatibleBitmap(screen, width, height));
+    const HGDIOBJ previous = ::SelectObject(memory.get(), bitmap.get());
+    ::BitBlt(memory.get(), 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    ::SelectObject(memory.get(), previous);
+    return bitmap;
 }
 } // namespace
 
@@ -105,16 +122,7 @@ bool SaveWindowPng(HWND window, const std::wstring& path)
     RECT rect = {};
     ::GetClientRect(window, &rect);
     ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ previous = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    ::SelectObject(memory, previous);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
+    const ScopedGdiObject<HBITMAP> bitmap = CopyScreen(rect);
 
     bool saved = false;
     UINT count = 0;
@@ -126,12 +134,11 @@ bool SaveWindowPng(HWND window, const std::wstring& path)
         for (UINT i = 0; i < count; ++i) {
             if (lstrcmpW(codecs[i].MimeType, L"image/png") != 0)
                 continue;
-            Gdiplus::Bitmap image(bitmap, nullptr);
+            Gdiplus::Bitmap image(bitmap.get(), nullptr);
             saved = image.Save(path.c_str(), &codecs[i].Clsid, nullptr) == Gdiplus::Ok;
             break;
         }
     }
-    ::DeleteObject(bitmap);
     return saved;
 }
 

@@ -9,6 +9,7 @@
 
 #include "framework/dc.h"
 #include "framework/font.h"
+#include "framework/scoped_handle.h"
 #include "message/message_dialog.h"
 #include "message/text.h"
 #include "tests/support/files.h"
@@ -230,7 +231,8 @@ TEST(HyperLink, HitsItsWordsTrailingSpaceButNotBesideIt)
 // The real font under Wine: the same layout rules hold with measured widths.
 TEST(Layout, WrapsWithTheRealDialogFont)
 {
-    CDC dc(::CreateCompatibleDC(nullptr));
+    const ScopedMemoryDC memory(::CreateCompatibleDC(nullptr));
+    CDC dc(memory.get());
     LOGFONTW logFont = {};
     logFont.lfHeight = -11;
     lstrcpyW(logFont.lfFaceName, L"Tahoma");
@@ -264,7 +266,6 @@ TEST(Layout, WrapsWithTheRealDialogFont)
         EXPECT_EQ(11u, Parts(narrow).size());
         EXPECT_GT(narrowExtent.cy, 0);
     }
-    ::DeleteDC(dc.GetSafeHdc());
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "framework/scoped_handle.h"
+
 namespace test {
 
 std::optional<std::string> ReadWholeFile(const std::wstring& path)
@@ -10,12 +12,12 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path)
                                 nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return std::nullopt;
+    const ScopedKernelHandle owned(file);
     std::string bytes;
     char chunk[4096];
     DWORD read = 0;
     while (::ReadFile(file, chunk, sizeof(chunk), &read, nullptr) && read > 0)
         bytes.append(chunk, read);
-    ::CloseHandle(file);
     return bytes;
 }
 

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "framework/scoped_handle.h"
 #include "tools/driver/process_driver.h"
 
 namespace test {
@@ -25,6 +26,7 @@ void RemoveTree(const std::wstring& folder)
     WIN32_FIND_DATAW found;
     HANDLE search = ::FindFirstFileW((folder + L"*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
+        const ScopedFindHandle owned(search); // closed before the folder is removed
         do {
             const std::wstring name = found.cFileName;
             if (name == L"." || name == L"..")
@@ -34,7 +36,6 @@ void RemoveTree(const std::wstring& folder)
             else
                 ::DeleteFileW((folder + name).c_str());
         } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
     }
     ::RemoveDirectoryW(folder.c_str());
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/dc.h"
+#include "framework/scoped_handle.h"
 #include "ui/smart_bitmap.h"
 
 namespace {
@@ -44,7 +45,7 @@ std::vector<BYTE> MakeBmp(int width, int height, COLORREF color)
 // A white 40 x 40 drawing surface.
 class Canvas {
 public:
-    Canvas() : m_dc(::CreateCompatibleDC(nullptr))
+    Canvas()
     {
         BITMAPINFO info = {};
         info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -53,16 +54,12 @@ public:
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 32;
         void* bits = nullptr;
-        m_bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        m_previous = ::SelectObject(m_dc.GetSafeHdc(), m_bitmap);
+        m_bitmap.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        m_previous = ::SelectObject(m_dc.GetSafeHdc(), m_bitmap.get());
         Clear();
     }
-    ~Canvas()
-    {
-        ::SelectObject(m_dc.GetSafeHdc(), m_previous);
-        ::DeleteObject(m_bitmap);
-        ::DeleteDC(m_dc.GetSafeHdc());
-    }
+    // The bitmap is selected out before it and the DC are deleted.
+    ~Canvas() { ::SelectObject(m_dc.GetSafeHdc(), m_previous); }
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
@@ -79,9 +76,10 @@ public:
     CDC* dc() { return &m_dc; }
 
 private:
-    CDC m_dc;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_previous = nullptr;
+    ScopedMemoryDC m_memory{::CreateCompatibleDC(nullptr)};
+    CDC m_dc{m_memory.get()};
+    ScopedGdiObject<HBITMAP> m_bitmap;
+    HGDIOBJ m_previous = nullptr; // not owned
 };
 
 void DrawAllFive(const SmartBitmap& image, Canvas& canvas)

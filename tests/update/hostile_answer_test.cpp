@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "framework/scoped_handle.h"
+
 namespace {
 
 using Proxy = Service::CServiceT<CSoapWininetClient>;
@@ -61,9 +63,9 @@ protected:
             proxy.SetTotalTimeLimit(totalLimit);
             BSTR answer = nullptr;
             outcome.hr = proxy.GetVersionInfo(&answer);
+            const ScopedBstr owned(answer);
             outcome.stage = proxy.GetClientError();
             outcome.answerLength = ::SysStringLen(answer);
-            ::SysFreeString(answer);
             proxy.PrepareCall();
             outcome.leftOpen = proxy.LeftRequestOpen();
         }
@@ -153,8 +155,8 @@ TEST_F(HostileAnswer, CutOffOrBrokenInsideACollectedOrSkippedElement)
         ASSERT_TRUE(m_service.Script(R"({"result": "after"})"));
         BSTR text = nullptr;
         EXPECT_EQ(S_OK, proxy.GetVersionInfo(&text));
+        const ScopedBstr owned(text);
         EXPECT_EQ(std::wstring(L"after"), std::wstring(text ? text : L""));
-        ::SysFreeString(text);
     }
 }
 

@@ -7,6 +7,9 @@
 
 #include <optional>
 
+#include "framework/scoped_handle.h"
+#include "soap/com_ptr.h"
+
 namespace {
 
 using Proxy = Service::CServiceT<CSoapWininetClient>;
@@ -31,9 +34,9 @@ Outcome Call(Proxy& proxy)
     const DWORD start = ::GetTickCount();
     Outcome outcome{proxy.GetVersionInfo(&answer), std::nullopt, 0};
     outcome.milliseconds = ::GetTickCount() - start;
+    const ScopedBstr owned(answer);
     if (answer)
         outcome.result = std::wstring(answer, ::SysStringLen(answer));
-    ::SysFreeString(answer);
     return outcome;
 }
 
@@ -101,21 +104,19 @@ TEST_F(UpdateService, SecondCallReusesReaderAndHandles)
     const Outcome first = Call(proxy);
     ASSERT_EQ(S_OK, first.hr);
     EXPECT_EQ(L"first", first.result.value_or(L""));
-    ISAXXMLReader* reader = nullptr;
-    ASSERT_EQ(S_OK, proxy.AcquireReader(&reader));
+    soap::ComPtr<ISAXXMLReader> reader;
+    ASSERT_EQ(S_OK, proxy.AcquireReader(reader.ReleaseAndGetAddress()));
     const HINTERNET internet = proxy.InternetHandle();
     const HINTERNET connection = proxy.ConnectionHandle();
 
     const Outcome second = Call(proxy);
     ASSERT_EQ(S_OK, second.hr);
     EXPECT_EQ(L"second", second.result.value_or(L""));
-    ISAXXMLReader* again = nullptr;
-    ASSERT_EQ(S_OK, proxy.AcquireReader(&again));
-    EXPECT_EQ(reader, again);
+    soap::ComPtr<ISAXXMLReader> again;
+    ASSERT_EQ(S_OK, proxy.AcquireReader(again.ReleaseAndGetAddress()));
+    EXPECT_EQ(reader.Get(), again.Get());
     EXPECT_EQ(internet, proxy.InternetHandle());
     EXPECT_EQ(connection, proxy.ConnectionHandle());
-    again->Release();
-    reader->Release();
 
     ASSERT_EQ(2, m_service.RequestCount());
     const std::string secondRequest = m_service.Request(1);
@@ -265,10 +266,9 @@ TEST(ServiceProxy, ArgumentsAndDeploymentEndpoint)
     EXPECT_EQ(E_POINTER, proxy.GetVersionInfo(nullptr));
     EXPECT_EQ(E_INVALIDARG, proxy.AcquireReader(nullptr));
     EXPECT_EQ(L"/Service.asmx", proxy.ObjectName());
-    ISAXXMLReader* reader = nullptr;
-    ASSERT_EQ(S_OK, proxy.AcquireReader(&reader)); // no reader of its own yet: a new one
-    ASSERT_NE(nullptr, reader);
-    reader->Release();
+    soap::ComPtr<ISAXXMLReader> reader;
+    ASSERT_EQ(S_OK, proxy.AcquireReader(reader.ReleaseAndGetAddress())); // no reader of its own yet: a new one
+    ASSERT_NE(nullptr, reader.Get());
 
     Proxy broken(L"no url at all");
     EXPECT_EQ(L"", broken.ObjectName());

@@ -7,6 +7,7 @@
 //
 // PORT is where the update service tool listens: the launcher's own endpoint
 // (run_launcher_memory.sh starts it there).
+#include "framework/scoped_handle.h"
 #include "tools/benchmarks/service_control.h"
 #include "tools/driver/process_driver.h"
 
@@ -56,9 +57,9 @@ Result RunLauncher(const std::wstring& launcher)
     Result result;
     const ULONGLONG begin = ::GetTickCount64();
     driver::RunningProcess process(launcher, L"launcher.exe");
-    HANDLE handle = process.Started()
-                        ? ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, process.Id())
-                        : nullptr;
+    const ScopedKernelHandle owned(
+        process.Started() ? ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, process.Id()) : nullptr);
+    const HANDLE handle = owned.get();
     if (!handle)
         return result;
     HWND dialog = nullptr;
@@ -85,7 +86,6 @@ Result RunLauncher(const std::wstring& launcher)
             driver::Press(buttons.back());
         process.Wait(30000);
     }
-    ::CloseHandle(handle);
     return result;
 }
 

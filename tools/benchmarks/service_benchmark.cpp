@@ -1,6 +1,7 @@
 // Update service call figures: calls per second for a typical answer, and the
 // process's peak memory while reading answers whose skipped Header is large.
 // Runs against the update service tool on loopback (run_service_benchmark.sh).
+#include "framework/scoped_handle.h"
 #include "soap/sax_handlers.h"
 #include "soap/streams.h"
 #include "tools/benchmarks/service_control.h"
@@ -24,36 +25,36 @@ HRESULT CallOnce(const std::wstring& url, size_t* answerLength)
     proxy.SetTotalTimeLimit(60000);
     BSTR answer = nullptr;
     const HRESULT hr = proxy.GetVersionInfo(&answer);
+    const ScopedBstr owned(answer);
     if (answerLength)
         *answerLength = ::SysStringLen(answer);
-    ::SysFreeString(answer);
     return hr;
 }
 
 // Reads the whole answer with WinINet and no parser, for comparison.
 HRESULT ReadRaw(unsigned short port, size_t* bytes)
 {
-    HINTERNET internet = ::InternetOpenW(L"VCSoapClient", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    HINTERNET connection = internet ? ::InternetConnectW(internet, L"127.0.0.1", port, nullptr, nullptr,
-                                                         INTERNET_SERVICE_HTTP, 0, 0)
-                                    : nullptr;
+    // Closed in the reverse of their opening: request, connection, internet.
+    const ScopedInternetHandle internet(
+        ::InternetOpenW(L"VCSoapClient", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    const ScopedInternetHandle connection(internet ? ::InternetConnectW(internet.get(), L"127.0.0.1", port, nullptr,
+                                                                        nullptr, INTERNET_SERVICE_HTTP, 0, 0)
+                                                   : nullptr);
     const wchar_t* types[] = {L"text/*", nullptr};
-    HINTERNET request = connection ? ::HttpOpenRequestW(connection, L"POST", L"/Service.asmx", L"HTTP/1.0", nullptr,
-                                                        types, INTERNET_FLAG_NO_UI, 0)
-                                   : nullptr;
+    const ScopedInternetHandle request(connection ? ::HttpOpenRequestW(connection.get(), L"POST", L"/Service.asmx",
+                                                                       L"HTTP/1.0", nullptr, types,
+                                                                       INTERNET_FLAG_NO_UI, 0)
+                                                  : nullptr);
     const wchar_t headers[] = L"SOAPAction: \"http://tempuri.org/GetVersionInfo\"\r\n";
     HRESULT hr = E_FAIL;
     *bytes = 0;
-    if (request && ::HttpSendRequestW(request, headers, static_cast<DWORD>(wcslen(headers)), nullptr, 0)) {
+    if (request && ::HttpSendRequestW(request.get(), headers, static_cast<DWORD>(wcslen(headers)), nullptr, 0)) {
         char buffer[4096];
         DWORD read = 0;
-        while (::InternetReadFile(request, buffer, sizeof buffer, &read) && read)
+        while (::InternetReadFile(request.get(), buffer, sizeof buffer, &read) && read)
             *bytes += read;
         hr = S_OK;
     }
-    for (HINTERNET h : {request, connection, internet})
-        if (h)
-            ::InternetCloseHandle(h);
     return hr;
 }
 

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <string>
 
+#include "framework/scoped_handle.h"
+
 namespace {
 
 LONG WINAPI ExitOnCrash(EXCEPTION_POINTERS* info)
@@ -37,13 +39,13 @@ bool OpensSafely(const std::wstring& self, const std::wstring& url, DWORD* exitC
     if (!::CreateProcessW(self.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                           &info))
         return false;
-    ::CloseHandle(info.hThread);
+    const ScopedKernelHandle thread(info.hThread);
+    const ScopedKernelHandle process(info.hProcess);
     *exitCode = STILL_ACTIVE;
-    if (::WaitForSingleObject(info.hProcess, 20000) != WAIT_OBJECT_0)
-        ::TerminateProcess(info.hProcess, STILL_ACTIVE);
+    if (::WaitForSingleObject(process.get(), 20000) != WAIT_OBJECT_0)
+        ::TerminateProcess(process.get(), STILL_ACTIVE);
     else
-        ::GetExitCodeProcess(info.hProcess, exitCode);
-    ::CloseHandle(info.hProcess);
+        ::GetExitCodeProcess(process.get(), exitCode);
     return *exitCode == 0;
 }
 

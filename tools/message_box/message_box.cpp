@@ -17,6 +17,7 @@
 #include <cwchar>
 #include <string>
 
+#include "framework/scoped_handle.h"
 #include "message/message_box.h"
 
 namespace {
@@ -46,8 +47,8 @@ void Report(const std::wstring& outFile, int result)
     HANDLE file = ::CreateFileW(outFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return;
+    const ScopedKernelHandle owned(file);
     ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-    ::CloseHandle(file);
 }
 
 // Holds CommandLineToArgvW's array for the life of the object.

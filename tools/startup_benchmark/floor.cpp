@@ -14,7 +14,10 @@
 #include <string>
 
 #include "framework/command_line.h"
+#include "framework/scoped_handle.h"
+#include "soap/com_ptr.h"
 #include "soap/sax_reader.h"
+#include "ui/scoped_gdiplus.h"
 #include "update/service_settings.h"
 
 namespace {
@@ -31,11 +34,14 @@ void AskTheService()
     url.dwUrlPathLength = ARRAYSIZE(path);
     if (!::InternetCrackUrlW(kUpdateServiceUrl, 0, 0, &url))
         return;
-    const HINTERNET internet = ::InternetOpenW(L"Floor", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    const HINTERNET connection =
-        ::InternetConnectW(internet, host, url.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
-    const HINTERNET request = ::HttpOpenRequestW(connection, L"POST", path, L"HTTP/1.0", nullptr, nullptr,
-                                                 INTERNET_FLAG_NO_UI | INTERNET_FLAG_KEEP_CONNECTION, 0);
+    // Closed in the reverse of their opening: request, connection, internet.
+    const ScopedInternetHandle internet(
+        ::InternetOpenW(L"Floor", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    const ScopedInternetHandle connection(
+        ::InternetConnectW(internet.get(), host, url.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+    const ScopedInternetHandle request(::HttpOpenRequestW(connection.get(), L"POST", path, L"HTTP/1.0", nullptr,
+                                                          nullptr, INTERNET_FLAG_NO_UI | INTERNET_FLAG_KEEP_CONNECTION,
+                                                          0));
     const std::string ns = kUpdateServiceNamespaceA;
     const std::string body =
         "<?xml version=\"1.0\" encoding=\"utf-8\"?><soap:Envelope "
@@ -43,16 +49,13 @@ void AskTheService()
         ns + "\"><productID>5</productID></GetVersionInfo></soap:Body></soap:Envelope>";
     const std::wstring headers = L"Content-Type: text/xml; charset=utf-8\r\nSOAPAction: \"" +
                                  std::wstring(kUpdateServiceNamespace) + L"GetVersionInfo\"\r\n";
-    if (::HttpSendRequestW(request, headers.c_str(), static_cast<DWORD>(headers.size()),
+    if (::HttpSendRequestW(request.get(), headers.c_str(), static_cast<DWORD>(headers.size()),
                            const_cast<char*>(body.data()), static_cast<DWORD>(body.size()))) {
         char buffer[4096];
         DWORD read = 0;
-        while (::InternetReadFile(request, buffer, sizeof(buffer), &read) && read > 0) {
+        while (::InternetReadFile(request.get(), buffer, sizeof(buffer), &read) && read > 0) {
         }
     }
-    ::InternetCloseHandle(request);
-    ::InternetCloseHandle(connection);
-    ::InternetCloseHandle(internet);
 }
 
 void StartTheProduct()
@@ -68,8 +71,9 @@ void StartTheProduct()
     PROCESS_INFORMATION process = {};
     if (::CreateProcessW(product.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
                          &startup, &process)) {
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
+        // The product runs on by itself: neither handle is needed.
+        const ScopedKernelHandle thread(process.hThread);
+        const ScopedKernelHandle product(process.hProcess);
     }
 }
 
@@ -85,18 +89,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
                                           reinterpret_cast<const void*>(&::SysFreeString)};
     (void)sameImports;
 
-    Gdiplus::GdiplusStartupInput gdiplusInput;
-    ULONG_PTR gdiplus = 0;
-    Gdiplus::GdiplusStartup(&gdiplus, &gdiplusInput, nullptr);
+    const ScopedGdiplus gdiplus; // shut down last, after COM
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&controls);
     ::CoInitialize(nullptr);
-    ISAXXMLReader* reader = nullptr;
-    if (SUCCEEDED(soap::CreateSaxReader(&reader)))
-        reader->Release();
+    {
+        soap::ComPtr<ISAXXMLReader> reader; // released at once, well before COM ends
+        soap::CreateSaxReader(reader.ReleaseAndGetAddress());
+    }
     AskTheService();
     StartTheProduct();
     ::CoUninitialize();
-    Gdiplus::GdiplusShutdown(gdiplus);
     return 0;
 }
