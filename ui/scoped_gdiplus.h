@@ -8,15 +8,27 @@
 
 class ScopedGdiplus {
 public:
-    ScopedGdiplus()
-    {
-        const Gdiplus::GdiplusStartupInput input; // version 1, no callback, no suppression
-        // A failed start-up is not reported: drawing then simply fails.
-        Gdiplus::GdiplusStartup(&m_token, &input, nullptr);
-    }
-    ~ScopedGdiplus() { Gdiplus::GdiplusShutdown(m_token); }
+    ScopedGdiplus() { Startup(); }
+    ~ScopedGdiplus() { Shutdown(); }
     ScopedGdiplus(const ScopedGdiplus&) = delete;
     ScopedGdiplus& operator=(const ScopedGdiplus&) = delete;
+
+    // Starts GDI+ unless this object holds a start-up already. A failed
+    // start-up is not reported: drawing then simply fails.
+    void Startup()
+    {
+        if (m_token)
+            return;
+        const Gdiplus::GdiplusStartupInput input; // version 1, no callback, no suppression
+        Gdiplus::GdiplusStartup(&m_token, &input, nullptr);
+    }
+    // Ends this object's start-up, once.
+    void Shutdown()
+    {
+        if (m_token)
+            Gdiplus::GdiplusShutdown(m_token);
+        m_token = 0;
+    }
 
 private:
     ULONG_PTR m_token = 0;

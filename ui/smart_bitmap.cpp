@@ -8,7 +8,7 @@
 
 // Built ahead of the program's other static objects and so destroyed after
 // them: no holder outlives the GDI+ start-up it relies on.
-ScopedGdiplus g_gdiplusGuard __attribute__((init_priority(1000)));
+SmartBitmap g_gdiplusGuard __attribute__((init_priority(1000)));
 
 namespace {
 // Runs `draw` on a graphics object over the DC; nothing when none can be made.

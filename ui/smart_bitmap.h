@@ -47,14 +47,19 @@ public:
     // The bitmap at the origin of `graphics`; a failure stays in its last status.
     virtual void Draw(Gdiplus::Graphics& graphics) const;
 
+    // The start-up and shut-down that the constructors and the destructor
+    // also make, each at most once per holder.
+    virtual void StartupGdiplus() { m_gdiplusToken.Startup(); }
+    virtual void ShutdownGdiplus() { m_gdiplusToken.Shutdown(); }
+
 private:
     // Declared in the reverse of their release: the bitmap, the memory it was
     // decoded from, GDI+, and the icon last.
     ScopedIcon m_icon;
-    ScopedGdiplus m_gdiplus;
+    ScopedGdiplus m_gdiplusToken; // this holder's own start-up and its token
     ScopedGlobal m_imageMemory; // locked once while a loaded bitmap uses it
     boost::shared_ptr<Gdiplus::Bitmap> m_bitmap;
 };
 
 // Keeps GDI+ started from before the first holder to after the last one.
-extern ScopedGdiplus g_gdiplusGuard;
+extern SmartBitmap g_gdiplusGuard;

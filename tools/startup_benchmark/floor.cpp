@@ -72,8 +72,8 @@ void StartTheProduct()
     if (::CreateProcessW(product.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
                          &startup, &process)) {
         // The product runs on by itself: neither handle is needed.
-        const ScopedKernelHandle thread(process.hThread);
-        const ScopedKernelHandle product(process.hProcess);
+        const ScopedKernelHandle threadHandle(process.hThread);
+        const ScopedKernelHandle processHandle(process.hProcess);
     }
 }
 
