@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <type_traits>
+#include <vector>
 
 namespace {
 
@@ -45,6 +46,30 @@ TEST(ScopedHandle, ClosesAKernelHandle)
     const HANDLE raw = event.get();
     event.reset();
     EXPECT_FALSE(::SetEvent(raw));
+}
+
+// Each kind's deleter frees that kind: a wrong one would leak without a sign.
+TEST(ScopedHandle, EachKindIsFreedByItsOwnDeleter)
+{
+    ScopedGdiObject<HRGN> region(::CreateRectRgn(0, 0, 1, 1));
+    ScopedGlobal memory(::GlobalAlloc(GMEM_MOVEABLE, 16));
+    ScopedIcon icon(::CreateIcon(nullptr, 1, 1, 1, 1, std::vector<BYTE>(4, 0xFF).data(),
+                                 std::vector<BYTE>(4, 0).data()));
+    ScopedMemoryDC dc(::CreateCompatibleDC(nullptr));
+    ASSERT_TRUE(region && memory && icon && dc);
+    const HRGN rawRegion = region.get();
+    const HGLOBAL rawMemory = memory.get();
+    const HICON rawIcon = icon.get();
+    const HDC rawDc = dc.get();
+    region.reset();
+    memory.reset();
+    icon.reset();
+    dc.reset();
+    EXPECT_EQ(0u, ::GetObjectType(rawRegion));
+    EXPECT_EQ(static_cast<UINT>(GMEM_INVALID_HANDLE), ::GlobalFlags(rawMemory));
+    ICONINFO info;
+    EXPECT_FALSE(::GetIconInfo(rawIcon, &info));
+    EXPECT_EQ(0u, ::GetObjectType(rawDc));
 }
 
 } // namespace
