@@ -69,18 +69,19 @@ HRESULT CSoapRootHandler::BeginCall(int operationIndex, void* record)
     if (!operation || !headers || !record)
         return E_FAIL;
     m_params = record;
-    m_paramsSize = static_cast<size_t>(operation->m_recordSize);
     m_frames.clear();
     return PushFrame(HeaderObject(), headers, nullptr, 0, operationIndex, headers->m_elementCount, 0);
 }
 
 void CSoapRootHandler::EndCall()
 {
+    // The bottom frame names the call's operation, whichever frame it is now.
+    const Descriptor* operation =
+        m_frames.empty() ? nullptr : DescriptorAt(OperationDescriptors(), m_frames.front().m_index);
+    if (operation && m_params)
+        std::memset(m_params, 0, static_cast<size_t>(operation->m_recordSize));
     m_frames.clear();
-    if (m_params)
-        std::memset(m_params, 0, m_paramsSize);
     m_params = nullptr;
-    m_paramsSize = 0;
 }
 
 HRESULT CSoapRootHandler::ReportFault(int, const wchar_t*, int)

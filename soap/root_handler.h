@@ -79,7 +79,6 @@ protected:
     CSkipHandler m_skipHandler;
     bool m_clientMode = false;
     void* m_params = nullptr;
-    size_t m_paramsSize = 0;
     // The innermost frame is the last; the bottom one belongs to the call.
     std::vector<ParseFrame> m_frames;
     ParsePhase m_phase = ParsePhase::NotStarted;
