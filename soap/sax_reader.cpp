@@ -1,5 +1,7 @@
 #include "soap/sax_reader.h"
 
+#include "soap/streams.h"
+
 namespace soap {
 
 const CLSID kClsidSaxXmlReader = {0x079AA557, 0x4A18, 0x424A, {0x8E, 0xEE, 0xE3, 0x9F, 0x0A, 0x8D, 0x41, 0xB9}};
@@ -24,11 +26,12 @@ HRESULT CreateSaxReader(ISAXXMLReader** reader)
 
 HRESULT ParseStream(ISAXXMLReader* reader, IStream* stream)
 {
+    // The reader sees nothing that the guard refuses (xml_guard.h).
+    CGuardedStream guarded(stream);
     VARIANT input;
     ::VariantInit(&input);
     input.vt = VT_UNKNOWN;
-    input.punkVal = stream;
-    stream->AddRef(); // released with the variant
+    input.punkVal = &guarded; // counts nothing: lives for the parse
     const HRESULT hr = reader->parse(input);
     ::VariantClear(&input);
     return hr;

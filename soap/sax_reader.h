@@ -17,7 +17,8 @@ extern const wchar_t kFeatureProhibitDtd[]; // "prohibit-dtd"
 // thread.
 HRESULT CreateSaxReader(ISAXXMLReader** reader);
 
-// Has `reader` parse `stream` to its end with its current content handler.
+// Has `reader` parse `stream` to its end with its current content handler,
+// through the guard that keeps long markup from the reader (xml_guard.h).
 HRESULT ParseStream(ISAXXMLReader* reader, IStream* stream);
 
 } // namespace soap

@@ -88,3 +88,21 @@ HRESULT CReadStreamOnInet::Read(void* buffer, ULONG size, ULONG* read)
     *read = count;
     return S_OK;
 }
+
+HRESULT CGuardedStream::Read(void* buffer, ULONG size, ULONG* read)
+{
+    ULONG dummy = 0;
+    if (!read)
+        read = &dummy;
+    *read = 0;
+    if (!m_source || m_guard.Refused())
+        return kMarkupRefused;
+    ULONG count = 0;
+    const HRESULT hr = m_source->Read(buffer, size, &count);
+    if (FAILED(hr))
+        return hr;
+    if (count > size || !m_guard.Accept(static_cast<const uint8_t*>(buffer), count))
+        return kMarkupRefused;
+    *read = count;
+    return hr;
+}

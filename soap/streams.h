@@ -2,6 +2,7 @@
 // The request body as bytes in memory, and the response body as a COM stream
 // read straight from WinINet.
 #include "soap/call_deadline.h"
+#include "soap/xml_guard.h"
 #include "soap/write_stream.h"
 
 #include <objidl.h>
@@ -66,4 +67,21 @@ private:
     ULONGLONG m_byteLimit = 0;
     ULONGLONG m_bytesRead = 0;
     bool m_atEnd = false;
+};
+
+// A document that the guard in front of the reader refused (xml_guard.h):
+// the read that would hand it on fails with this.
+constexpr HRESULT kMarkupRefused = HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
+
+// What another stream reads, handed on only while the guard lets it pass:
+// every document reaches the reader through one (ParseStream).
+class CGuardedStream : public CReadOnlyStream {
+public:
+    explicit CGuardedStream(IStream* source) : m_source(source) {}
+
+    HRESULT WINAPI Read(void* buffer, ULONG size, ULONG* read) override;
+
+private:
+    IStream* m_source; // not owned
+    soap::XmlGuard m_guard;
 };
