@@ -27,9 +27,13 @@ const std::string kResultStart = kEnvelope +
 const std::string kHeaderStart = kEnvelope + "<soap:Header><h:A xmlns:h=\"urn:h\">";
 const std::string kHttpHead = "HTTP/1.1 200 OK\r\nContent-Type: text/xml; charset=utf-8\r\nConnection: close\r\n\r\n";
 
-std::string Json(const std::string& ascii)
+// The bytes as JSON code points 0-255, as the service's "raw" takes them.
+std::string Json(const std::string& bytes)
 {
-    return test::JsonString(std::wstring(ascii.begin(), ascii.end()));
+    std::wstring points;
+    for (const unsigned char b : bytes)
+        points += static_cast<wchar_t>(b);
+    return test::JsonString(points);
 }
 
 // An answer of exactly these bytes, after which the connection closes.
@@ -304,6 +308,88 @@ TEST_F(HostileService, FailedCheckTellsADebuggerWhy)
     for (const std::wstring& s : strings)
         matching += s.compare(0, expected.size(), expected) == 0;
     EXPECT_EQ(1u, matching) << testing::PrintToString(strings);
+}
+
+// The bytes of `ascii` as UTF-16LE with its byte order mark, non-ASCII
+// characters given as "\xC3\xA9" (é) only.
+std::string Utf16(const std::string& ascii)
+{
+    std::string out = "\xFF\xFE";
+    for (size_t i = 0; i < ascii.size(); ++i) {
+        if (ascii.compare(i, 2, "\xC3\xA9") == 0) {
+            out += std::string("\xE9\x00", 2);
+            ++i;
+        } else {
+            out += ascii[i];
+            out += '\0';
+        }
+    }
+    return out;
+}
+
+std::string Repeat(const std::string& piece, size_t times)
+{
+    std::string text;
+    for (size_t i = 0; i < times; ++i)
+        text += piece;
+    return text;
+}
+
+// A newer build's answer after `prolog`, with `header` in a Header and
+// `attributes` on the Body element.
+std::string AnswerWith(const std::string& prolog, const std::string& attributes, const std::string& header = "")
+{
+    return prolog + kEnvelope + "<soap:Header>" + header + "</soap:Header><soap:Body" + attributes + ">" +
+           "<GetVersionInfoResponse xmlns=\"http://tempuri.org/\"><GetVersionInfoResult>"
+           "&lt;main&gt;1&lt;/main&gt;&lt;minor&gt;1&lt;/minor&gt;&lt;build1&gt;1&lt;/build1&gt;&lt;build2&gt;1&lt;/build2&gt;"
+           "&lt;url&gt;http://downloads.example.test/velto/setup&lt;/url&gt;"
+           "</GetVersionInfoResult></GetVersionInfoResponse></soap:Body></soap:Envelope>";
+}
+
+// Long pieces of markup overran the reader's error message buffer on the
+// stack and ended the launcher before any box: the guard keeps them from the
+// reader. Each kind, in UTF-8 and in UTF-16.
+TEST_F(HostileService, LongMarkupEndsInTheErrorBox)
+{
+    const std::string name = Repeat("n", 30000), wide = Repeat("\xC3\xA9", 600);
+    const std::string uri = Repeat("%zz", 10000);
+    const std::string declaration = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
+    const struct {
+        const char* name;
+        std::string body;
+    } kinds[] = {
+        {"a namespace URI that is not one", AnswerWith(declaration, " xmlns:x=\"" + uri + "\"")},
+        {"an element name", AnswerWith(declaration, "", "<" + name + "/>")},
+        {"an end tag name", AnswerWith(declaration, "", "<a></" + name + ">")},
+        {"an attribute name", AnswerWith(declaration, " " + name + "=\"1\"")},
+        {"an attribute value", AnswerWith(declaration, " a=\"" + name + "\"")},
+        {"a namespace prefix", AnswerWith(declaration, " xmlns:" + name + "=\"urn:x\"")},
+        {"a processing instruction", AnswerWith(declaration, "", "<?" + name + "?>")},
+        {"the declared encoding", AnswerWith("<?xml version=\"1.0\" encoding=\"" + name + "\"?>", "")},
+        {"an entity reference", AnswerWith(declaration, "", "<a>&" + name + ";</a>")},
+        {"a character reference", AnswerWith(declaration, "", "<a>&#" + Repeat("0", 30000) + "60;</a>")},
+        {"a name of two-byte characters", AnswerWith(declaration, "", "<" + wide + "/>")},
+    };
+    std::vector<Case> cases;
+    for (const auto& kind : kinds) {
+        cases.push_back({kind.name, Raw(kind.body), L"Close", {}});
+        std::string utf16 = kind.body;
+        const size_t encoding = utf16.find("utf-8");
+        if (encoding != std::string::npos)
+            utf16.replace(encoding, 5, "utf-16");
+        cases.push_back({kind.name, Raw(Utf16(utf16)), L"Close", {}});
+    }
+    // A body of about 50 bytes that is not XML, ended by the connection's close.
+    cases.push_back({"a short body that is not XML", Raw("HTTP/1.1 500 oops garbage garbage garbage garbage"), L"Close", {}});
+    // Control: pieces of every kind as long as real services send them, and longer.
+    const std::string ordinary = " xmlns:x=\"http://schemas.example.test/" + Repeat("u", 160) +
+                                 "\" a=\"" + Repeat("v", 200) + "\" " + Repeat("n", 200) + "=\"1\"";
+    for (const std::string& body : {AnswerWith(declaration, ordinary, "<" + Repeat("\xC3\xA9", 100) + "/>"),
+                                    Utf16(AnswerWith("<?xml version=\"1.0\" encoding=\"utf-16\"?>", ordinary))})
+        cases.push_back({"pieces of ordinary length", Raw(body), L"Download",
+                         {L"http://downloads.example.test/velto/setup"}});
+    for (const Case& c : cases)
+        Run(c);
 }
 
 } // namespace
