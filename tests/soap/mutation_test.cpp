@@ -2,6 +2,7 @@
 // answers and faults go through the real SAX reader.
 #include "soap/fault.h"
 #include "tests/soap/test_handler.h"
+#include "tools/fuzz/mutator.h"
 #include "update/service.h"
 
 #include <gtest/gtest.h>
@@ -29,46 +30,6 @@ const std::string kFault =
     "<faultcode>soap:Server</faultcode><faultstring>Server was unable to process request.</faultstring>"
     "<detail><e:Why xmlns:e=\"urn:e\">x</e:Why></detail></soap:Fault></soap:Body></soap:Envelope>";
 
-class Random {
-public:
-    explicit Random(uint32_t seed) : m_state(seed) {}
-    uint32_t Next()
-    {
-        m_state = m_state * 1664525u + 1013904223u;
-        return m_state >> 8;
-    }
-    size_t Below(size_t n) { return n ? Next() % n : 0; }
-
-private:
-    uint32_t m_state;
-};
-
-// Start and end of an element chosen at random: [start of "<", end of its end tag).
-bool PickElement(const std::string& text, Random& random, size_t& begin, size_t& end)
-{
-    std::vector<size_t> starts;
-    for (size_t i = 0; i + 1 < text.size(); ++i)
-        if (text[i] == '<' && text[i + 1] != '/' && text[i + 1] != '?' && text[i + 1] != '!')
-            starts.push_back(i);
-    if (starts.empty())
-        return false;
-    begin = starts[random.Below(starts.size())];
-    const size_t nameEnd = text.find_first_of(" />", begin + 1);
-    if (nameEnd == std::string::npos)
-        return false;
-    const std::string name = text.substr(begin + 1, nameEnd - begin - 1);
-    const size_t close = text.find("</" + name + ">", begin);
-    const size_t selfClose = text.find("/>", begin);
-    if (selfClose != std::string::npos && selfClose < text.find('>', begin) + 1 && selfClose < close) {
-        end = selfClose + 2;
-        return true;
-    }
-    if (close == std::string::npos)
-        return false;
-    end = close + name.size() + 3;
-    return true;
-}
-
 std::string Utf16(const std::string& ascii, bool withMark)
 {
     std::string out = withMark ? std::string("\xff\xfe", 2) : std::string();
@@ -81,7 +42,7 @@ std::string Utf16(const std::string& ascii, bool withMark)
 
 std::string Mutate(const std::string& seed, uint32_t n)
 {
-    Random random(n * 2654435761u + 17);
+    fuzz::Random random(n * 2654435761u + 17);
     std::string text = seed;
     switch (n % 9) {
     case 0: // truncation
@@ -99,13 +60,13 @@ std::string Mutate(const std::string& seed, uint32_t n)
     }
     case 3: { // an element duplicated
         size_t begin, end;
-        if (PickElement(text, random, begin, end))
+        if (fuzz::PickElement(text, random, begin, end))
             text.insert(end, text.substr(begin, end - begin));
         return text;
     }
     case 4: { // an element deleted
         size_t begin, end;
-        if (PickElement(text, random, begin, end))
+        if (fuzz::PickElement(text, random, begin, end))
             text.erase(begin, end - begin);
         return text;
     }
@@ -117,13 +78,13 @@ std::string Mutate(const std::string& seed, uint32_t n)
             close += "</d>";
         }
         size_t begin, end;
-        if (PickElement(text, random, begin, end))
+        if (fuzz::PickElement(text, random, begin, end))
             text.insert(text.find('>', begin) + 1, open + close);
         return text;
     }
     case 6: { // a huge attribute value
         size_t begin, end;
-        if (PickElement(text, random, begin, end)) {
+        if (fuzz::PickElement(text, random, begin, end)) {
             const size_t nameEnd = text.find_first_of(" />", begin + 1);
             text.insert(nameEnd, " big=\"" + std::string(1 + random.Below(1 << 20), 'v') + "\"");
         }

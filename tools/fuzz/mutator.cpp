@@ -32,32 +32,6 @@ size_t Pick(const std::vector<size_t>& positions, Random& random, size_t otherwi
     return positions.empty() ? otherwise : positions[random.Below(positions.size())];
 }
 
-// An element chosen at random: [its "<", the end of its end tag or "/>").
-bool PickElement(const std::string& text, Random& random, size_t& begin, size_t& end)
-{
-    std::vector<size_t> starts;
-    for (size_t i = 0; i + 1 < text.size(); ++i)
-        if (text[i] == '<' && text[i + 1] != '/' && text[i + 1] != '?' && text[i + 1] != '!')
-            starts.push_back(i);
-    if (starts.empty())
-        return false;
-    begin = starts[random.Below(starts.size())];
-    const size_t nameEnd = text.find_first_of(" />", begin + 1);
-    if (nameEnd == std::string::npos)
-        return false;
-    const std::string name = text.substr(begin + 1, nameEnd - begin - 1);
-    const size_t tagEnd = text.find('>', begin);
-    if (tagEnd != std::string::npos && text[tagEnd - 1] == '/') {
-        end = tagEnd + 1;
-        return true;
-    }
-    const size_t close = text.find("</" + name + ">", begin);
-    if (close == std::string::npos)
-        return false;
-    end = close + name.size() + 3;
-    return true;
-}
-
 std::string ToUtf16(const std::string& text, bool littleEndian, bool mark)
 {
     std::string out = mark ? (littleEndian ? std::string("\xFF\xFE") : std::string("\xFE\xFF")) : std::string();
@@ -248,6 +222,31 @@ void MutateFraming(AnswerParts& parts, Random& random)
 }
 
 } // namespace
+
+bool PickElement(const std::string& text, Random& random, size_t& begin, size_t& end)
+{
+    std::vector<size_t> starts;
+    for (size_t i = 0; i + 1 < text.size(); ++i)
+        if (text[i] == '<' && text[i + 1] != '/' && text[i + 1] != '?' && text[i + 1] != '!')
+            starts.push_back(i);
+    if (starts.empty())
+        return false;
+    begin = starts[random.Below(starts.size())];
+    const size_t nameEnd = text.find_first_of(" />", begin + 1);
+    if (nameEnd == std::string::npos)
+        return false;
+    const std::string name = text.substr(begin + 1, nameEnd - begin - 1);
+    const size_t tagEnd = text.find('>', begin);
+    if (tagEnd != std::string::npos && text[tagEnd - 1] == '/') {
+        end = tagEnd + 1;
+        return true;
+    }
+    const size_t close = text.find("</" + name + ">", begin);
+    if (close == std::string::npos)
+        return false;
+    end = close + name.size() + 3;
+    return true;
+}
 
 std::string MutateAnswer(const std::string& original, uint32_t seed, uint32_t number)
 {

@@ -24,6 +24,10 @@ private:
     uint64_t m_state;
 };
 
+// An element of `text` chosen at random: [its "<", the end of its end tag or
+// its "/>"); false when none is found.
+bool PickElement(const std::string& text, Random& random, size_t& begin, size_t& end);
+
 // The raw answer (status line, headers, body) of case `number` under `seed`,
 // made from the raw answer `original`.
 std::string MutateAnswer(const std::string& original, uint32_t seed, uint32_t number);
