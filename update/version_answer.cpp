@@ -196,7 +196,7 @@ std::wstring ToPlainWebAddress(const std::wstring& url, HostToAscii hostToAscii)
     if (!IsAscii(url, hostEnd, authorityEnd))
         return {};
     std::wstring hostName = url.substr(host, hostEnd - host);
-    if (!IsAscii(hostName, 0, hostName.size())) {
+    if (!IsAscii(url, host, hostEnd)) {
         hostName = hostToAscii(hostName);
         if (!IsAsciiHostName(hostName))
             return {};

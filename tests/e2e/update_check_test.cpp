@@ -13,6 +13,8 @@
 
 namespace {
 
+using test::NewerBuild;
+
 constexpr wchar_t kDownloadUrl[] = L"http://downloads.example.test/velto/setup?build=1.1.1.1";
 
 class UpdateCheck : public testing::Test {
@@ -58,11 +60,6 @@ protected:
     test::UpdateServiceControl m_service;
 };
 
-std::string NewerBuild(const std::wstring& url, const std::string& more = "")
-{
-    return R"({"version": "1.1.1.1", "url": )" + test::JsonString(url) + more + "}";
-}
-
 std::vector<std::wstring> Labels(const std::vector<driver::Button>& buttons)
 {
     std::vector<std::wstring> labels;
@@ -75,7 +72,7 @@ std::vector<std::wstring> Labels(const std::vector<driver::Button>& buttons)
 
 TEST_F(UpdateCheck, NewerBuildOffersTheDownloadAndStartsTheProductAfterEveryChoice)
 {
-    ASSERT_TRUE(m_service.SetDefault(R"({"version": "1.1.1.1", "url": )" + test::JsonString(kDownloadUrl) + "}"));
+    ASSERT_TRUE(m_service.SetDefault(NewerBuild(kDownloadUrl)));
 
     enum class Choice { Download, No, CloseBox };
     for (Choice choice : {Choice::Download, Choice::No, Choice::CloseBox}) {
