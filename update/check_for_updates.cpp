@@ -13,6 +13,7 @@
 #include "launcher/string_catalog.h"
 #include "launcher/string_ids.h"
 #include "message/message_box.h"
+#include "update/idn_host.h"
 #include "update/service.h"
 #include "update/version_answer.h"
 
@@ -74,9 +75,12 @@ void CheckForUpdates()
                                          StringCatalog::Get(StringId::NewVersionText), Message::Question, buttons,
                                          parent);
         // The URL comes from the network: only a web page is opened, never a
-        // program, a script or a file share.
-        if (choice == IDYES && IsOpenableDownloadUrl(downloadUrl))
-            ::ShellExecuteW(nullptr, nullptr, downloadUrl.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        // program, a script or a file share, and always as a plain address.
+        if (choice == IDYES) {
+            const std::wstring page = ToPlainWebAddress(downloadUrl, IdnHostToAscii);
+            if (IsOpenableDownloadUrl(page))
+                ::ShellExecuteW(nullptr, nullptr, page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        }
     } else if (status == CheckFailed) {
         Message::Show(IDCLOSE, StringCatalog::GetAfterNewline(StringId::UpdateCheckTitle),
                       StringCatalog::Get(StringId::ConnectionErrorText), Message::Error, parent);

@@ -1,5 +1,6 @@
 #include "update/version_answer.h"
 
+#include <algorithm>
 #include <climits>
 #include <cwchar>
 #include <cwctype>
@@ -115,7 +116,100 @@ bool IsDotSegment(const std::wstring& text, size_t begin, size_t end)
     return dots == 1 || dots == 2;
 }
 
+bool IsAscii(const std::wstring& text, size_t begin, size_t end)
+{
+    for (size_t i = begin; i < end; ++i)
+        if (text[i] >= 0x80)
+            return false;
+    return true;
+}
+
+// What the IDNA conversion gave is a host name only when it holds nothing
+// else: its mapping turns a full-width "/", "@" or ":" into the ASCII one.
+bool IsAsciiHostName(const std::wstring& host)
+{
+    for (const wchar_t c : host)
+        if (!((c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') || c == L'-' ||
+              c == L'.'))
+            return false;
+    return !host.empty();
+}
+
+// Appends the UTF-8 bytes of the code point `c` (U+0080 or above), each as
+// "%" and two upper-case hex digits.
+void AppendPercentEncodedUtf8(std::wstring& out, unsigned long c)
+{
+    static const wchar_t kHex[] = L"0123456789ABCDEF";
+    static const unsigned long kLeadBits[] = {0, 0, 0xC0, 0xE0, 0xF0};
+    const int count = c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+    for (int b = 0; b < count; ++b) {
+        const int shift = 6 * (count - 1 - b);
+        const unsigned long byte = b == 0 ? kLeadBits[count] | (c >> shift) : 0x80 | ((c >> shift) & 0x3F);
+        out += L'%';
+        out += kHex[byte >> 4];
+        out += kHex[byte & 0xF];
+    }
+}
+
+// Appends text[begin, end) with every character outside ASCII percent-encoded;
+// false at an unpaired surrogate.
+bool AppendPercentEncoded(std::wstring& out, const std::wstring& text, size_t begin, size_t end)
+{
+    for (size_t i = begin; i < end; ++i) {
+        unsigned long c = text[i];
+        if (c < 0x80) {
+            out += text[i];
+            continue;
+        }
+        if (c >= 0xD800 && c <= 0xDFFF) {
+            const bool paired = c <= 0xDBFF && i + 1 < end && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+            if (!paired)
+                return false;
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        } else if (c > 0x10FFFF) { // where wchar_t has 32 bits
+            return false;
+        }
+        AppendPercentEncodedUtf8(out, c);
+    }
+    return true;
+}
+
 } // namespace
+
+std::wstring ToPlainWebAddress(const std::wstring& url, HostToAscii hostToAscii)
+{
+    if (IsAscii(url, 0, url.size()))
+        return url;
+    const size_t separator = url.find(L"://");
+    if (separator == std::wstring::npos || !IsAscii(url, 0, separator))
+        return {};
+    // The authority: [user information "@"] host [":" port]. Only the ASCII
+    // delimiters count; a look-alike one stays in the host name and makes it
+    // fail IsAsciiHostName after the conversion.
+    const size_t authority = separator + 3;
+    const size_t authorityEnd = std::min(url.find_first_of(L"/?#", authority), url.size());
+    const size_t at = url.rfind(L'@', authorityEnd - 1);
+    const size_t host = at != std::wstring::npos && at >= authority ? at + 1 : authority;
+    const size_t hostEnd = std::min(url.find(L':', host), authorityEnd);
+    // After the host's ":" comes a port or the rest of an IP literal, both
+    // ASCII only (the literal's "[" fails IsAsciiHostName).
+    if (!IsAscii(url, hostEnd, authorityEnd))
+        return {};
+    std::wstring hostName = url.substr(host, hostEnd - host);
+    if (!IsAscii(url, host, hostEnd)) {
+        hostName = hostToAscii(hostName);
+        if (!IsAsciiHostName(hostName))
+            return {};
+    }
+    std::wstring plain = url.substr(0, authority);
+    if (!AppendPercentEncoded(plain, url, authority, host))
+        return {};
+    plain += hostName;
+    plain.append(url, hostEnd, authorityEnd - hostEnd);
+    if (!AppendPercentEncoded(plain, url, authorityEnd, url.size()))
+        return {};
+    return plain;
+}
 
 bool IsOpenableDownloadUrl(const std::wstring& url)
 {

@@ -1,7 +1,8 @@
 #pragma once
 // Reading the update service's answer text: the version tags it carries,
-// how they compare with the launcher's own version, and the download URL.
-// The answer is searched as plain text, not parsed as XML.
+// how they compare with the launcher's own version, and the download URL,
+// written as a plain web address before the shell may open it. The answer is
+// searched as plain text, not parsed as XML.
 #include <string>
 
 #include "update/built_in_version.h"
@@ -40,6 +41,20 @@ UpdateStatus CompareAnswer(const std::wstring& answer, const VersionFields& buil
 
 // The value of "<url>", empty when it is missing.
 std::wstring ReadDownloadUrl(const std::wstring& answer);
+
+// The platform's IDNA conversion of a host name (IdnHostToAscii in
+// update/idn_host.h); the empty text when it refuses the name.
+using HostToAscii = std::wstring (*)(const std::wstring& host);
+
+// An internationalised download URL written as a plain web address. Outside
+// ASCII, the host name becomes its IDNA form through `hostToAscii`, which
+// must give letters, digits, "-" and "." only; every other character becomes
+// its UTF-8 bytes, percent-encoded (U+00FC as "%C3%BC"), in the user
+// information, path, query and fragment. ASCII stays as it is: a URL all in
+// ASCII comes back unchanged. The empty text when the URL cannot be written
+// so: no "://", a character outside ASCII in the scheme, the port or an IP
+// literal, a host name the conversion refuses, or an unpaired surrogate.
+std::wstring ToPlainWebAddress(const std::wstring& url, HostToAscii hostToAscii);
 
 // The longest download URL handed to the shell. Wine's shell builds the
 // handler's command line, URL included, in a buffer of about 1024 characters

@@ -20,6 +20,8 @@
 
 namespace {
 
+using test::NewerBuild;
+
 const std::string kEnvelope = "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\">";
 const std::string kResultStart = kEnvelope +
                                  "<soap:Body><GetVersionInfoResponse xmlns=\"http://tempuri.org/\">"
@@ -46,11 +48,6 @@ std::string Raw(const std::string& body)
 std::string Endless(const std::string& prefix, const std::string& piece, const std::string& more)
 {
     return "{\"stream\": {\"prefix\": " + Json(prefix) + ", \"piece\": " + Json(piece) + "}" + more + "}";
-}
-
-std::string NewerBuild(const std::wstring& url)
-{
-    return R"({"version": "1.1.1.1", "url": )" + test::JsonString(url) + "}";
 }
 
 std::vector<std::string> Lines(const std::string& text)
@@ -275,6 +272,12 @@ TEST_F(HostileService, DownloadOpensOnlyAPlainWebAddress)
         // The shell ran the program the dot segments lead to.
         {"dot segments to a program beside the launcher", NewerBuild(L"http://x.test/../../marker.exe"), L"Download", {}},
         {"encoded dot segments", NewerBuild(L"http://x.test/%2e%2e/%2E%2E/marker.exe"), L"Download", {}},
+        // Characters outside ASCII change nothing of that: encoded dots stay
+        // as they are, and IDNA makes full-width slashes in the host plain.
+        {"dot segments behind characters outside ASCII",
+         NewerBuild(L"http://x.test/\u00fc/%2e%2e/%2E%2E/%2e%2e/marker.exe"), L"Download", {}},
+        {"full-width slashes in the host", NewerBuild(L"http://x.test\uff0f..\uff0f..\uff0fmarker.exe"), L"Download",
+         {}},
         // About 1000 characters overran the shell, and the product never started.
         {"a thousand characters", NewerBuild(thousand), L"Download", {}},
         {"a blank and a quote for the browser's command line", NewerBuild(L"http://x.test/ \"-new"), L"Download", {}},

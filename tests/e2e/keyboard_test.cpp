@@ -19,7 +19,7 @@ TEST(QuestionBoxKeyboard, EnterOpensTheDownloadPageAndTabThenEnterDoesNot)
 {
     test::UpdateServiceControl service;
     ASSERT_TRUE(service.Reset()) << "the update service does not answer";
-    ASSERT_TRUE(service.SetDefault(R"({"version": "1.1.1.1", "url": )" + test::JsonString(kDownloadUrl) + "}"));
+    ASSERT_TRUE(service.SetDefault(test::NewerBuild(kDownloadUrl)));
     test::TempFolder temp;
     const std::wstring folder = temp.MakeFolder(L"Velto Backup");
     e2e::Install(folder);

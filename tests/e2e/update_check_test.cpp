@@ -13,6 +13,8 @@
 
 namespace {
 
+using test::NewerBuild;
+
 constexpr wchar_t kDownloadUrl[] = L"http://downloads.example.test/velto/setup?build=1.1.1.1";
 
 class UpdateCheck : public testing::Test {
@@ -34,6 +36,25 @@ protected:
         return dialog;
     }
 
+    // Starts the launcher against `answer`, which offers a newer build, and
+    // presses "Download": the product starts; returns what the shell opened.
+    std::vector<std::wstring> PressDownload(const std::string& answer, size_t expected)
+    {
+        EXPECT_TRUE(m_service.SetDefault(answer));
+        test::ClearShellLog();
+        e2e::RecordFile record(m_temp.Path());
+        driver::RunningProcess launcher(m_folder + L"launcher.exe", L"launcher.exe");
+        const HWND dialog = StartAndWaitForDialog(launcher);
+        const std::vector<driver::Button> buttons = dialog ? driver::Buttons(dialog) : std::vector<driver::Button>();
+        EXPECT_EQ(2u, buttons.size());
+        if (buttons.size() != 2)
+            return {};
+        driver::Press(buttons[0]); // "Download"
+        EXPECT_TRUE(launcher.Wait(30000));
+        EXPECT_TRUE(record.Wait(10000)) << "the product did not start";
+        return test::WaitForShellLog(expected);
+    }
+
     test::TempFolder m_temp;
     std::wstring m_folder;
     test::UpdateServiceControl m_service;
@@ -51,7 +72,7 @@ std::vector<std::wstring> Labels(const std::vector<driver::Button>& buttons)
 
 TEST_F(UpdateCheck, NewerBuildOffersTheDownloadAndStartsTheProductAfterEveryChoice)
 {
-    ASSERT_TRUE(m_service.SetDefault(R"({"version": "1.1.1.1", "url": )" + test::JsonString(kDownloadUrl) + "}"));
+    ASSERT_TRUE(m_service.SetDefault(NewerBuild(kDownloadUrl)));
 
     enum class Choice { Download, No, CloseBox };
     for (Choice choice : {Choice::Download, Choice::No, Choice::CloseBox}) {
@@ -186,18 +207,31 @@ TEST_F(UpdateCheck, DownloadOpensOnlyWebPages)
     };
     for (const wchar_t* url : urls) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(url)));
-        ASSERT_TRUE(m_service.SetDefault(R"({"version": "1.1.1.1", "url": )" + test::JsonString(url) + "}"));
-        test::ClearShellLog();
-        e2e::RecordFile record(m_temp.Path());
-        driver::RunningProcess launcher(m_folder + L"launcher.exe", L"launcher.exe");
-        const HWND dialog = StartAndWaitForDialog(launcher);
-        ASSERT_NE(nullptr, dialog);
-        const std::vector<driver::Button> buttons = driver::Buttons(dialog);
-        ASSERT_EQ(2u, buttons.size());
-        driver::Press(buttons[0]); // "Download"
-        ASSERT_TRUE(launcher.Wait(30000));
-        EXPECT_TRUE(record.Wait(10000)) << "the product did not start";
-        EXPECT_EQ(std::vector<std::wstring>{}, test::WaitForShellLog(0));
+        EXPECT_EQ(std::vector<std::wstring>{}, PressDownload(NewerBuild(url), 0));
+    }
+}
+
+TEST_F(UpdateCheck, DownloadOpensALocalisedPageAsItsPlainAddress)
+{
+    const std::wstring localised = L"http://dl.example/\u00fc?q=\u00e4&r=1";
+    const std::wstring plain = L"http://dl.example/%C3%BC?q=%C3%A4&r=1";
+    struct Case {
+        std::string answer;
+        std::wstring opened;
+    } const cases[] = {
+        {NewerBuild(localised), plain}, // sent as UTF-8
+        {NewerBuild(localised, R"(, "encoding": "iso-8859-1")"), plain},
+        {R"({"result_xml": "&lt;main&gt;1&lt;/main&gt;&lt;minor&gt;1&lt;/minor&gt;&lt;build1&gt;1&lt;/build1&gt;)"
+         R"(&lt;build2&gt;1&lt;/build2&gt;&lt;url&gt;http://dl.example/&#xFC;?q=&#228;&amp;r=1&lt;/url&gt;"})",
+         plain},
+        {NewerBuild(L"http://b\u00fccher.example/velto/\u00fc#\u20ac"),
+         L"http://xn--bcher-kva.example/velto/%C3%BC#%E2%82%AC"},
+        // An address in ASCII, percent-encoded bytes included, opens unchanged.
+        {NewerBuild(L"http://dl.example/%C3%BC?q=%e4&r=1"), L"http://dl.example/%C3%BC?q=%e4&r=1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        EXPECT_EQ(std::vector<std::wstring>{c.opened}, PressDownload(c.answer, 1));
     }
 }
 

@@ -66,6 +66,11 @@ std::string JsonString(const std::wstring& text)
     return out + "\"";
 }
 
+std::string NewerBuild(const std::wstring& url, const std::string& more)
+{
+    return R"({"version": "1.1.1.1", "url": )" + JsonString(url) + more + "}";
+}
+
 UpdateServiceControl::UpdateServiceControl(unsigned short port) : m_port(port)
 {
     static WinsockStartup startup;

@@ -16,6 +16,10 @@ std::wstring UpdateServiceUrl(unsigned short port = UpdateServicePort());
 // A JSON string literal (quotes included) for UTF-16 text.
 std::string JsonString(const std::wstring& text);
 
+// The answer of a newer build (1.1.1.1) with the download URL `url`; `more`
+// adds answer fields (", \"encoding\": ...").
+std::string NewerBuild(const std::wstring& url, const std::string& more = "");
+
 class UpdateServiceControl {
 public:
     explicit UpdateServiceControl(unsigned short port = UpdateServicePort());

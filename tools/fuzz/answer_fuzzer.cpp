@@ -15,6 +15,7 @@
 #include "tools/fuzz/http_answer.h"
 #include "tools/fuzz/memory_transport.h"
 #include "tools/fuzz/mutator.h"
+#include "update/idn_host.h"
 #include "update/service_impl.h"
 #include "update/version_answer.h"
 
@@ -114,7 +115,7 @@ Outcome RunCase(const std::string& raw, unsigned split)
     const ScopedBstr owned(result);
     const std::wstring text = result ? std::wstring(result, ::SysStringLen(result)) : std::wstring();
     CompareAnswer(text, SplitVersion(kBuiltInVersion));
-    IsOpenableDownloadUrl(ReadDownloadUrl(text));
+    IsOpenableDownloadUrl(ToPlainWebAddress(ReadDownloadUrl(text), IdnHostToAscii));
     return Outcome::Answered;
 }
 
