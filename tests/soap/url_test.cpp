@@ -4,11 +4,17 @@
 
 namespace {
 
+// Code units spelled out: a wide literal is UTF-16 only where wchar_t is.
+std::wstring Units(std::initializer_list<unsigned short> units)
+{
+    return std::wstring(units.begin(), units.end());
+}
+
 TEST(EscapeUrl, Table)
 {
     struct Case {
         std::wstring url;
-        const wchar_t* expected;
+        std::wstring expected;
     } const cases[] = {
         {L"http://h/Service.asmx", L"http://h/Service.asmx"},
         {L"http://h/a b", L"http://h/a%20b"},
@@ -18,6 +24,14 @@ TEST(EscapeUrl, Table)
         {L"http://h/\x01\x7f", L"http://h/%01%7f"},
         {L"http://h/p?q=a b&\u00e9", L"http://h/p?q=a b&\u00e9"},   // nothing after "?" is escaped
         {L"http://h/p#a b?c", L"http://h/p#a b?c"},
+        // UTF-16 as the system's converter reads it: a pair is one character,
+        // an unpaired surrogate becomes U+FFFD (before and after the "?").
+        {L"http://h/" + Units({0xD83D, 0xDE00}), L"http://h/%f0%9f%98%80"},
+        {L"http://h/?" + Units({0xD83D, 0xDE00}), L"http://h/?" + Units({0xD83D, 0xDE00})},
+        {L"http://h/" + Units({0xD800}) + L"x", L"http://h/%ef%bf%bdx"},
+        {L"http://h/" + Units({0xDE00, 0xD83D}), L"http://h/%ef%bf%bd%ef%bf%bd"},
+        {L"http://h/?" + Units({0xD83D}), L"http://h/?\ufffd"},
+        {L"http://h/\uffff", L"http://h/%ef%bf%bf"},
     };
     for (const Case& c : cases) {
         std::wstring escaped;
@@ -71,6 +85,8 @@ TEST(Split, Table)
         {L"file://server/share", true, L"file", 4, L"", 0, L"server/share", L"", L"", L""},
         {L"other://h:5/p", true, L"other", -1, L"h", 5, L"/p", L"", L"", L""},
         {L"other://h/p", true, L"other", -1, L"h", 0, L"/p", L"", L"", L""},
+        // Scheme names match in ASCII only: the Kelvin sign is no "k".
+        {L"soc\u212as://h", true, L"soc\u212as", -1, L"h", 0, L"", L"", L"", L""},
         {L"http:/local/path", true, L"http", 2, L"", 80, L"/local/path", L"", L"", L""},
         {L"no scheme here", false, L"", -1, L"", 0, L"", L"", L"", L""},
         {L":nothing", false, L"", -1, L"", 0, L"", L"", L"", L""},
