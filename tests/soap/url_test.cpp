@@ -49,6 +49,44 @@ TEST(EscapeUrl, MustFitWithItsTerminator)
     EXPECT_FALSE(EscapeUrl(base + std::wstring(700, L' '), escaped)); // 700 spaces are 2100 characters
 }
 
+#ifdef _WIN32
+// The escaping's own UTF-8 against the system's converter that it replaced
+// (which only Windows has): every code unit, alone and before a low surrogate.
+TEST(EscapeUrl, AgreesWithTheSystemConverter)
+{
+    const auto systemUtf8 = [](const std::wstring& text) {
+        const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                             nullptr, nullptr);
+        std::string bytes(static_cast<size_t>(size), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
+                            nullptr);
+        return bytes;
+    };
+    const auto systemUtf16 = [](const std::string& bytes) {
+        const int size = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+        std::wstring text(static_cast<size_t>(size), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
+        return text;
+    };
+    for (unsigned unit = 0x80; unit <= 0xFFFF; ++unit) {
+        for (const wchar_t next : {L'x', wchar_t(0xDC00)}) {
+            const std::wstring text{wchar_t(unit), next};
+            std::wstring path = L"http://h/";
+            for (const char byte : systemUtf8(text)) {
+                wchar_t hex[4];
+                swprintf(hex, 4, L"%%%02x", static_cast<unsigned char>(byte));
+                path += byte == 'x' ? L"x" : hex;
+            }
+            std::wstring escaped;
+            ASSERT_TRUE(EscapeUrl(L"http://h/" + text, escaped));
+            ASSERT_EQ(path, escaped) << std::hex << unit;
+            ASSERT_TRUE(EscapeUrl(L"http://h/?" + text, escaped));
+            ASSERT_EQ(L"http://h/?" + systemUtf16(systemUtf8(text)), escaped) << std::hex << unit;
+        }
+    }
+}
+#endif
+
 struct SplitCase {
     std::wstring url;
     bool ok;
