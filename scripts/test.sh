@@ -3,6 +3,7 @@
 # build where this machine starts 32-bit programs, else on the 64-bit one.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
+bash "$ROOT/scripts/native-checks.sh"   # sanitizers and fuzzing where no Windows is needed
 ensure_packages
 build
 trap stop_all EXIT

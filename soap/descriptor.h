@@ -1,7 +1,7 @@
 #pragma once
 // Static descriptions of web-service operations, from which requests are
 // written and responses read. Proxies define them as constant tables.
-#include <windows.h>
+#include "soap/platform_types.h"
 
 struct DescriptorEntry;
 

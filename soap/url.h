@@ -1,6 +1,6 @@
 #pragma once
 // The service URL: escaping and splitting into the parts a connection uses.
-#include <windows.h>
+#include "soap/platform_types.h"
 
 #include <string>
 

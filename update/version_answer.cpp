@@ -90,7 +90,7 @@ bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix)
 {
     size_t i = 0;
     for (; prefix[i]; ++i)
-        if (i >= text.size() || std::towlower(text[i]) != prefix[i])
+        if (i >= text.size() || static_cast<wchar_t>(std::towlower(text[i])) != prefix[i])
             return false;
     return true;
 }

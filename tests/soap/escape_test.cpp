@@ -27,7 +27,7 @@ TEST(EscapeXmlText, Table)
         {L"\"it's\"", false, "\"it's\""},
         {L"\"it's\"", true, "&quot;it&apos;s&quot;"},
         {L"\u00e9", false, "&#x00E9;"},
-        {L"\U0001F600", false, "&#x01F600;"},
+        {std::wstring{wchar_t(0xD83D), wchar_t(0xDE00)}, false, "&#x01F600;"}, // a pair, spelled as UTF-16 units
         {std::wstring(1, wchar_t(0xD83D)) + L"x", false, "&#xD83D;x"},       // lone high surrogate
         {std::wstring(1, wchar_t(0xDE00)), false, "&#xDE00;"},               // lone low surrogate
         {L"\t\n\r", false, "&#x0009;&#x000A;&#x000D;"},

@@ -4,11 +4,17 @@
 
 namespace {
 
+// Code units spelled out: a wide literal is UTF-16 only where wchar_t is.
+std::wstring Units(std::initializer_list<unsigned short> units)
+{
+    return std::wstring(units.begin(), units.end());
+}
+
 TEST(EscapeUrl, Table)
 {
     struct Case {
         std::wstring url;
-        const wchar_t* expected;
+        std::wstring expected;
     } const cases[] = {
         {L"http://h/Service.asmx", L"http://h/Service.asmx"},
         {L"http://h/a b", L"http://h/a%20b"},
@@ -18,6 +24,14 @@ TEST(EscapeUrl, Table)
         {L"http://h/\x01\x7f", L"http://h/%01%7f"},
         {L"http://h/p?q=a b&\u00e9", L"http://h/p?q=a b&\u00e9"},   // nothing after "?" is escaped
         {L"http://h/p#a b?c", L"http://h/p#a b?c"},
+        // UTF-16 as the system's converter reads it: a pair is one character,
+        // an unpaired surrogate becomes U+FFFD (before and after the "?").
+        {L"http://h/" + Units({0xD83D, 0xDE00}), L"http://h/%f0%9f%98%80"},
+        {L"http://h/?" + Units({0xD83D, 0xDE00}), L"http://h/?" + Units({0xD83D, 0xDE00})},
+        {L"http://h/" + Units({0xD800}) + L"x", L"http://h/%ef%bf%bdx"},
+        {L"http://h/" + Units({0xDE00, 0xD83D}), L"http://h/%ef%bf%bd%ef%bf%bd"},
+        {L"http://h/?" + Units({0xD83D}), L"http://h/?\ufffd"},
+        {L"http://h/\uffff", L"http://h/%ef%bf%bf"},
     };
     for (const Case& c : cases) {
         std::wstring escaped;
@@ -34,6 +48,44 @@ TEST(EscapeUrl, MustFitWithItsTerminator)
     EXPECT_FALSE(EscapeUrl(base + std::wstring(2083 - base.size(), L'a'), escaped));
     EXPECT_FALSE(EscapeUrl(base + std::wstring(700, L' '), escaped)); // 700 spaces are 2100 characters
 }
+
+#ifdef _WIN32
+// The escaping's own UTF-8 against the system's converter that it replaced
+// (which only Windows has): every code unit, alone and before a low surrogate.
+TEST(EscapeUrl, AgreesWithTheSystemConverter)
+{
+    const auto systemUtf8 = [](const std::wstring& text) {
+        const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                             nullptr, nullptr);
+        std::string bytes(static_cast<size_t>(size), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
+                            nullptr);
+        return bytes;
+    };
+    const auto systemUtf16 = [](const std::string& bytes) {
+        const int size = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+        std::wstring text(static_cast<size_t>(size), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
+        return text;
+    };
+    for (unsigned unit = 0x80; unit <= 0xFFFF; ++unit) {
+        for (const wchar_t next : {L'x', wchar_t(0xDC00)}) {
+            const std::wstring text{wchar_t(unit), next};
+            std::wstring path = L"http://h/";
+            for (const char byte : systemUtf8(text)) {
+                wchar_t hex[4];
+                swprintf(hex, 4, L"%%%02x", static_cast<unsigned char>(byte));
+                path += byte == 'x' ? L"x" : hex;
+            }
+            std::wstring escaped;
+            ASSERT_TRUE(EscapeUrl(L"http://h/" + text, escaped));
+            ASSERT_EQ(path, escaped) << std::hex << unit;
+            ASSERT_TRUE(EscapeUrl(L"http://h/?" + text, escaped));
+            ASSERT_EQ(L"http://h/?" + systemUtf16(systemUtf8(text)), escaped) << std::hex << unit;
+        }
+    }
+}
+#endif
 
 struct SplitCase {
     std::wstring url;
@@ -71,6 +123,8 @@ TEST(Split, Table)
         {L"file://server/share", true, L"file", 4, L"", 0, L"server/share", L"", L"", L""},
         {L"other://h:5/p", true, L"other", -1, L"h", 5, L"/p", L"", L"", L""},
         {L"other://h/p", true, L"other", -1, L"h", 0, L"/p", L"", L"", L""},
+        // Scheme names match in ASCII only: the Kelvin sign is no "k".
+        {L"soc\u212as://h", true, L"soc\u212as", -1, L"h", 0, L"", L"", L"", L""},
         {L"http:/local/path", true, L"http", 2, L"", 80, L"/local/path", L"", L"", L""},
         {L"no scheme here", false, L"", -1, L"", 0, L"", L"", L"", L""},
         {L":nothing", false, L"", -1, L"", 0, L"", L"", L"", L""},
