@@ -1,7 +1,8 @@
 // Reading the service's answer, on any answer text: a tag's value is the text
 // right after the tag and holds no "<"; only a higher build2 of the built-in
 // main.minor.build1 line is offered; a URL that may be opened is a plain
-// http(s) address of bounded length.
+// http(s) address of bounded length, also after its conversion to a plain
+// web address.
 #include <cwchar>
 #include <cwctype>
 
@@ -55,6 +56,24 @@ void CheckOpenable(const std::wstring& url)
     FUZZ_CHECK(host < url.size() && std::wcschr(L"/?#", url[host]) == nullptr);
 }
 
+// Stands for the platform's IDNA conversion: one valid name, or a refusal.
+std::wstring HostToAscii(const std::wstring& host) { return host.size() % 2 ? L"xn--bcher-kva.example" : L""; }
+
+// The plain form of a URL is all ASCII, the same URL when it was ASCII, and
+// still passes only the strict rule.
+void CheckPlainForm(const std::wstring& url)
+{
+    const std::wstring plain = ToPlainWebAddress(url, HostToAscii);
+    bool ascii = true;
+    for (const wchar_t c : url)
+        ascii = ascii && c < 0x80;
+    if (ascii)
+        FUZZ_CHECK(plain == url);
+    for (const wchar_t c : plain)
+        FUZZ_CHECK(c < 0x80);
+    CheckOpenable(plain);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -64,5 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckComparison(answer);
     CheckOpenable(ReadDownloadUrl(answer));
     CheckOpenable(answer);
+    CheckPlainForm(ReadDownloadUrl(answer));
+    CheckPlainForm(answer);
     return 0;
 }
