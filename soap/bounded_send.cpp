@@ -36,12 +36,13 @@ SIZE_T PrivateBytes()
     return ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters) ? counters.PagefileUsage : 0;
 }
 
-} // namespace
-
-bool OutgrewBudget(SIZE_T start, SIZE_T now, SIZE_T budget)
+bool OutgrewBudget(SIZE_T start)
 {
-    return now > start && now - start > budget;
+    const SIZE_T now = PrivateBytes();
+    return now > start && now - start > kSendMemoryBudget;
 }
+
+} // namespace
 
 SendOutcome SendRequestWithin(HINTERNET request, INTERNET_PORT serverPort, const std::wstring& headers,
                               const std::string& body, const CCallDeadline& deadline)
@@ -68,10 +69,11 @@ SendOutcome SendRequestWithin(HINTERNET request, INTERNET_PORT serverPort, const
             helper.join();
             return job->m_sent ? SendOutcome::Sent : SendOutcome::Failed;
         }
-        if (deadline.Expired() || OutgrewBudget(start, PrivateBytes(), kSendMemoryBudget))
+        if (deadline.Expired() || OutgrewBudget(start))
             break;
     }
-    if (CutConnection(request, serverPort) && ::WaitForSingleObject(job->m_done.get(), kCutSendGrace) == WAIT_OBJECT_0) {
+    const bool cut = CutConnection(request, serverPort);
+    if (cut && ::WaitForSingleObject(job->m_done.get(), kCutSendGrace) == WAIT_OBJECT_0) {
         helper.join();
         return SendOutcome::Failed;
     }

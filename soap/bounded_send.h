@@ -13,7 +13,7 @@ enum class SendOutcome {
 };
 
 // What the process may grow by while a send runs: its own allocations are a
-// few kilobytes (an HTTPS handshake under Wine, about 1.5 MB), while response
+// few kilobytes (an HTTPS handshake under Wine, about 1.3 MB), while response
 // header lines sent without end grow it by megabytes a second.
 constexpr SIZE_T kSendMemoryBudget = 16 * 1024 * 1024;
 
@@ -31,6 +31,3 @@ constexpr DWORD kCutSendGrace = 2000;
 // the request's time-outs.
 SendOutcome SendRequestWithin(HINTERNET request, INTERNET_PORT serverPort, const std::wstring& headers,
                               const std::string& body, const CCallDeadline& deadline);
-
-// True once the process's private bytes grew by more than `budget` since `start`.
-bool OutgrewBudget(SIZE_T start, SIZE_T now, SIZE_T budget);

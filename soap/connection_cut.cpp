@@ -52,10 +52,9 @@ bool CutConnection(HINTERNET request, INTERNET_PORT serverPort)
     const WinsockUse winsock;
     if (!winsock.Started())
         return false;
-    // Windows names the request's socket. Wine's WinINet answers that query
-    // with 0 (and reads shared state of a running send to do it), and loops
-    // reading header lines until a read fails, whatever happens to the
-    // handles: its socket is found among the process's by the server's port.
+    // Windows names the request's socket. Wine names none (0), and reads
+    // state that the running send changes to answer; its connection is the
+    // socket of this process whose peer has the server's port.
     if (!RunsUnderWine()) {
         INTERNET_DIAGNOSTIC_SOCKET_INFO info = {};
         DWORD size = sizeof info;

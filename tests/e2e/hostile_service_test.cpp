@@ -260,8 +260,10 @@ protected:
         for (int sample = 0; sample <= 40; ++sample) {
             if (sample > 0)
                 ::Sleep(100);
-            if (!::GetProcessMemoryInfo(process.get(), &counters, sizeof counters))
+            if (!::GetProcessMemoryInfo(process.get(), &counters, sizeof counters)) {
+                ADD_FAILURE() << "cannot read the launcher's memory";
                 break;
+            }
             const double mb = counters.WorkingSetSize / 1048576.0;
             if (sample == 0)
                 memory.atBox = mb;
@@ -302,12 +304,13 @@ TEST_F(HostileService, BrokenOrEndlessAnswersEndInTheErrorBox)
 TEST_F(HostileService, HeaderLinesWithoutEndLeaveTheLauncherBounded)
 {
     // They grew the launcher by megabytes a second, also while the box was
-    // open. Measured against the same box after an ordinary broken answer.
+    // open. Measured against the same box after an ordinary broken answer;
+    // the check may grow it by its memory budget (16 MB) and a little more.
     Memory ordinary, flood;
     Run({"cut off in a skipped Header", Raw(kHeaderStart + "<b>"), L"Close", {}}, &ordinary);
     Run({"endless header lines", kHeaderFlood, L"Close", {}}, &flood);
     EXPECT_LT(flood.mostWhileOpen - flood.atBox, 4.0) << "grows while the box is open";
-    EXPECT_LT(flood.peak - ordinary.peak, 48.0) << "ordinary " << ordinary.peak << " MB";
+    EXPECT_LT(flood.peak - ordinary.peak, 32.0) << "ordinary " << ordinary.peak << " MB";
 }
 
 TEST_F(HostileService, DownloadOpensOnlyAPlainWebAddress)
