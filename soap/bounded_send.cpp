@@ -1,11 +1,18 @@
 #include "soap/bounded_send.h"
 
 #include "framework/scoped_handle.h"
+#include "soap/connection_cut.h"
 
+#include <psapi.h>
+
+#include <algorithm>
 #include <memory>
 #include <thread>
 
 namespace {
+
+// How often a running send's memory is looked at.
+constexpr DWORD kMemoryPollInterval = 50;
 
 struct SendJob {
     HINTERNET m_request; // not owned
@@ -22,13 +29,27 @@ struct SendJob {
     SendJob& operator=(const SendJob&) = delete;
 };
 
+SIZE_T PrivateBytes()
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    return ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters) ? counters.PagefileUsage : 0;
+}
+
+bool OutgrewBudget(SIZE_T start)
+{
+    const SIZE_T now = PrivateBytes();
+    return now > start && now - start > kSendMemoryBudget;
+}
+
 } // namespace
 
-SendOutcome SendRequestWithin(HINTERNET request, const std::wstring& headers, const std::string& body,
-                              const CCallDeadline& deadline)
+SendOutcome SendRequestWithin(HINTERNET request, INTERNET_PORT serverPort, const std::wstring& headers,
+                              const std::string& body, const CCallDeadline& deadline)
 {
     std::shared_ptr<SendJob> job;
     std::thread helper;
+    const SIZE_T start = PrivateBytes();
     try {
         job = std::make_shared<SendJob>(request, headers, body);
         if (!job->m_done)
@@ -42,11 +63,21 @@ SendOutcome SendRequestWithin(HINTERNET request, const std::wstring& headers, co
     } catch (const std::exception&) {
         return SendOutcome::Failed;
     }
-    if (::WaitForSingleObject(job->m_done.get(), deadline.Remaining()) == WAIT_OBJECT_0) {
-        helper.join();
-        return job->m_sent ? SendOutcome::Sent : SendOutcome::Failed;
+    for (;;) {
+        if (::WaitForSingleObject(job->m_done.get(), std::min(deadline.Remaining(), kMemoryPollInterval)) ==
+            WAIT_OBJECT_0) {
+            helper.join();
+            return job->m_sent ? SendOutcome::Sent : SendOutcome::Failed;
+        }
+        if (deadline.Expired() || OutgrewBudget(start))
+            break;
     }
-    // Past the deadline: the helper keeps its job alive until its send returns.
+    const bool cut = CutConnection(request, serverPort);
+    if (cut && ::WaitForSingleObject(job->m_done.get(), kCutSendGrace) == WAIT_OBJECT_0) {
+        helper.join();
+        return SendOutcome::Failed;
+    }
+    // The helper keeps its job alive until its send returns.
     helper.detach();
     return SendOutcome::TimedOut;
 }

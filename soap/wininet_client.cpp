@@ -115,7 +115,7 @@ HRESULT CSoapWininetClient::PostRequest(const wchar_t* actionLine)
         SetTimeouts(m_request.get(), m_timeout);
     const std::string& body = m_requestStream.Data();
     m_deadline.Arm(m_totalLimit);
-    const SendOutcome sent = SendRequestWithin(m_request.get(), headers, body, m_deadline);
+    const SendOutcome sent = SendRequestWithin(m_request.get(), m_url.m_port, headers, body, m_deadline);
     m_sendEnded = sent != SendOutcome::TimedOut;
     if (sent != SendOutcome::Sent)
         return E_FAIL;

@@ -31,7 +31,9 @@ const wchar_t* ClientErrorName(ClientError error);
 // - One clock, the call's CCallDeadline (call_deadline.h), starts when the
 //   request is sent and runs kDefaultTotalTimeLimit unless set otherwise.
 // - The send waits no longer than the clock allows (SendRequestWithin,
-//   bounded_send.h); a send still running then is left to its helper thread.
+//   bounded_send.h), nor past a memory budget: then its connection is cut,
+//   which ends a send reading header lines without end, and a send still
+//   running after that is left to its helper thread.
 // - Every read of the body (CReadStreamOnInet, streams.h) and every content
 //   handler's callback fails with kCallTimedOut once the clock has passed, so
 //   neither a slow server nor a long parse holds the call.

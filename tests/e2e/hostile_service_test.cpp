@@ -4,6 +4,7 @@
 // address. Answers as an attacker or a broken network would send them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <sstream>
@@ -18,6 +19,8 @@
 #include "tests/support/update_service_client.h"
 #include "tools/driver/process_driver.h"
 
+#include <psapi.h>
+
 namespace {
 
 using test::NewerBuild;
@@ -28,6 +31,8 @@ const std::string kResultStart = kEnvelope +
                                  "<GetVersionInfoResult>";
 const std::string kHeaderStart = kEnvelope + "<soap:Header><h:A xmlns:h=\"urn:h\">";
 const std::string kHttpHead = "HTTP/1.1 200 OK\r\nContent-Type: text/xml; charset=utf-8\r\nConnection: close\r\n\r\n";
+const std::string kHeaderFlood =
+    R"({"framing": "raw", "stream": {"prefix": "HTTP/1.1 200 OK\r\n", "piece": "X-Flood: aaaaaaaaaaaaaaaa\r\n"}})";
 
 // The bytes as JSON code points 0-255, as the service's "raw" takes them.
 std::string Json(const std::string& bytes)
@@ -197,10 +202,18 @@ protected:
         std::vector<std::wstring> opened;  // what the shell is asked to open
     };
 
+    // The launcher's working set while its box is held open, in MB.
+    struct Memory {
+        double atBox = 0;
+        double mostWhileOpen = 0;
+        double peak = 0; // of the whole run
+    };
+
     // Runs the launcher against `c`: the box shows in time and is answered,
     // the launcher ends with code 0, the product (and nothing else) starts
-    // once, and the shell opens what the case says.
-    void Run(const Case& c)
+    // once, and the shell opens what the case says. With `memory`, the box
+    // is held open a few seconds first while the working set is sampled.
+    void Run(const Case& c, Memory* memory = nullptr)
     {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(m_service.SetDefault(c.answer));
@@ -218,6 +231,8 @@ protected:
         const HWND dialog = driver::WaitForDialog(launcher.Id(), 30000);
         ASSERT_NE(nullptr, dialog) << "no box after " << ::GetTickCount() - begin << " ms";
         EXPECT_FALSE(record.Wait(0)) << "the product starts only after the check";
+        if (memory)
+            *memory = HoldOpen(launcher.Id());
         bool pressed = false;
         for (const driver::Button& button : driver::Buttons(dialog)) {
             if (button.text == c.press) {
@@ -234,6 +249,29 @@ protected:
         const std::vector<std::string> starts = Lines(test::ReadWholeFile(startLog).value_or(""));
         ASSERT_EQ(1u, starts.size()) << test::ReadWholeFile(startLog).value_or("");
         EXPECT_EQ("\\orlix.bim", starts[0].substr(starts[0].rfind('\\')));
+    }
+
+    static Memory HoldOpen(DWORD processId)
+    {
+        Memory memory;
+        const ScopedKernelHandle process(
+            ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+        PROCESS_MEMORY_COUNTERS counters = {};
+        counters.cb = sizeof counters;
+        for (int sample = 0; sample <= 40; ++sample) {
+            if (sample > 0)
+                ::Sleep(100);
+            if (!::GetProcessMemoryInfo(process.get(), &counters, sizeof counters)) {
+                ADD_FAILURE() << "cannot read the launcher's memory";
+                break;
+            }
+            const double mb = counters.WorkingSetSize / 1048576.0;
+            if (sample == 0)
+                memory.atBox = mb;
+            memory.mostWhileOpen = std::max(memory.mostWhileOpen, mb);
+            memory.peak = counters.PeakWorkingSetSize / 1048576.0;
+        }
+        return memory;
     }
 
     test::TempFolder m_temp;
@@ -262,6 +300,18 @@ TEST_F(HostileService, BrokenOrEndlessAnswersEndInTheErrorBox)
     };
     for (const Case& c : cases)
         Run(c);
+}
+
+TEST_F(HostileService, HeaderLinesWithoutEndLeaveTheLauncherBounded)
+{
+    // They grew the launcher by megabytes a second, also while the box was
+    // open. Measured against the same box after an ordinary broken answer;
+    // the check may grow it by its memory budget (16 MB) and a little more.
+    Memory ordinary, flood;
+    Run({"cut off in a skipped Header", Raw(kHeaderStart + "<b>"), L"Close", {}}, &ordinary);
+    Run({"endless header lines", kHeaderFlood, L"Close", {}}, &flood);
+    EXPECT_LT(flood.mostWhileOpen - flood.atBox, 4.0) << "grows while the box is open";
+    EXPECT_LT(flood.peak - ordinary.peak, 32.0) << "ordinary " << ordinary.peak << " MB";
 }
 
 TEST_F(HostileService, DownloadOpensOnlyAPlainWebAddress)

@@ -14,7 +14,7 @@ from pe_file import DIRECTORY_SECURITY, RT_MANIFEST, RT_VERSION, PeFile, version
 
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "ole32.dll",
                "oleaut32.dll", "wininet.dll", "gdiplus.dll", "shell32.dll", "msvcrt.dll",
-               "advapi32.dll", "shlwapi.dll", "msimg32.dll", "uxtheme.dll"}
+               "advapi32.dll", "shlwapi.dll", "msimg32.dll", "uxtheme.dll", "ws2_32.dll"}
 ENGLISH_US = 0x409
 UTF16 = 1200
 failures = []

@@ -6,10 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <psapi.h>
+
+#include <algorithm>
+#include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "framework/scoped_handle.h"
+#include "soap/bounded_send.h"
 
 namespace {
 
@@ -39,6 +45,48 @@ std::string Stream(const std::string& prefix, const std::string& piece, size_t s
         json += ", \"size\": " + std::to_string(size) + R"(, "suffix": )" + Json(suffix);
     return json + "}" + more + "}";
 }
+
+SIZE_T PrivateBytes()
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    return ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters) ? counters.PagefileUsage : 0;
+}
+
+// The most the process's private bytes grew by while this object lived.
+class GrowthWatch {
+public:
+    GrowthWatch() : m_start(PrivateBytes()), m_thread([this] {
+        while (!m_stop) {
+            m_most = std::max<SIZE_T>(m_most, PrivateBytes());
+            ::Sleep(10);
+        }
+    })
+    {
+    }
+    ~GrowthWatch() { Stop(); }
+    GrowthWatch(const GrowthWatch&) = delete;
+    GrowthWatch& operator=(const GrowthWatch&) = delete;
+
+    double Megabytes()
+    {
+        Stop();
+        return m_most > m_start ? (m_most - m_start) / 1048576.0 : 0;
+    }
+
+private:
+    void Stop()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    const SIZE_T m_start;
+    std::atomic<SIZE_T> m_most{0};
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
 
 struct Outcome {
     HRESULT hr = S_OK;
@@ -129,6 +177,34 @@ TEST_F(HostileAnswer, TotalLimitEndsAPacedEndlessChunkedBody)
     EXPECT_TRUE(outcome.leftOpen);
     EXPECT_GE(outcome.milliseconds, 1900u);
     EXPECT_LT(outcome.milliseconds, 20000u);
+}
+
+TEST_F(HostileAnswer, HeaderLinesWithoutEndAreCutOff)
+{
+    // Wine's send kept every header line it read, after the deadline too:
+    // megabytes a second for as long as the server sent.
+    const std::string flood = R"({"framing": "raw", "stream": {"prefix": "HTTP/1.1 200 OK\r\n",)"
+                              R"( "piece": "X-Flood: aaaaaaaaaaaaaaaa\r\n"})";
+    struct Case {
+        const char* name;
+        std::string answer;
+        DWORD totalLimit;
+    } const cases[] = {
+        {"paced, cut at the deadline", flood + R"(, "rate": 100000})", 2000},
+        {"at full speed, cut past the memory budget", flood + "}", 60000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        GrowthWatch growth;
+        const Outcome outcome = Call(c.answer, c.totalLimit);
+        EXPECT_TRUE(FAILED(outcome.hr));
+        // The send ended once its connection was cut, and its request was closed.
+        EXPECT_FALSE(outcome.leftOpen);
+        // Past the budget by what is read between two looks and by WinINet's
+        // header table growing.
+        EXPECT_LT(growth.Megabytes(), 2 * kSendMemoryBudget / 1048576.0);
+        EXPECT_LT(outcome.milliseconds, c.totalLimit + kCutSendGrace + 10000);
+    }
 }
 
 TEST_F(HostileAnswer, CutOffOrBrokenInsideACollectedOrSkippedElement)

@@ -1,7 +1,9 @@
 // Peak memory of the real launcher for answers of every size: an ordinary
-// check against answers of 1, 16 and 64 MB and endless ones. Each start runs
-// the launcher beside the recording product, waits for its box (the check is
-// over by then), reads the process's peak working set and answers the box.
+// check against answers of 1, 16 and 64 MB, endless ones, a short body that
+// is not XML and response header lines without end. Each start runs the
+// launcher beside the recording product, waits for its box (the check is
+// over by then), reads the process's peak working set, holds the box open
+// as long as the case says and answers it.
 //
 //   launcher_memory PORT LAUNCHER_EXE PRODUCT_EXE
 //
@@ -36,23 +38,32 @@ std::string Stream(const std::string& prefix, const std::string& piece, int mega
     return json + "}" + more + "}";
 }
 
+// An answer of exactly these bytes (JSON string content), then the connection closes.
+std::string Raw(const std::string& bytes)
+{
+    return "{\"raw\": \"" + bytes + "\"}";
+}
+
 struct Result {
     bool box = false;
     bool ended = false; // ended without a box (an answer read as up to date)
     double seconds = 0;
     double peakMb = 0;
+    double boxMb = 0; // the working set when the box showed
 };
 
-double PeakWorkingSetMb(HANDLE process)
+PROCESS_MEMORY_COUNTERS Counters(HANDLE process)
 {
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof counters;
-    return ::GetProcessMemoryInfo(process, &counters, sizeof counters) ? counters.PeakWorkingSetSize / 1048576.0 : 0;
+    ::GetProcessMemoryInfo(process, &counters, sizeof counters);
+    return counters;
 }
 
 // Starts the launcher and follows its peak working set until its box shows
-// (the check is over then) or it ends; answers the box.
-Result RunLauncher(const std::wstring& launcher)
+// (the check is over then) or it ends; holds the box open `holdMs`, then
+// answers it.
+Result RunLauncher(const std::wstring& launcher, DWORD holdMs)
 {
     Result result;
     const ULONGLONG begin = ::GetTickCount64();
@@ -69,7 +80,7 @@ Result RunLauncher(const std::wstring& launcher)
             result.ended = true;
             break;
         }
-        const double peak = PeakWorkingSetMb(handle);
+        const double peak = Counters(handle).PeakWorkingSetSize / 1048576.0;
         if (peak > result.peakMb)
             result.peakMb = peak;
         dialog = driver::WaitForDialog(process.Id(), 25);
@@ -77,7 +88,9 @@ Result RunLauncher(const std::wstring& launcher)
     result.seconds = (::GetTickCount64() - begin) / 1000.0;
     if (dialog) {
         result.box = true;
-        const double peak = PeakWorkingSetMb(handle);
+        result.boxMb = Counters(handle).WorkingSetSize / 1048576.0;
+        ::Sleep(holdMs);
+        const double peak = Counters(handle).PeakWorkingSetSize / 1048576.0;
         if (peak > result.peakMb)
             result.peakMb = peak;
         // "No" for the question, "Close" for the error box: both end it.
@@ -111,9 +124,12 @@ int wmain(int argc, wchar_t** argv)
     }
     ::SetEnvironmentVariableW(L"ORLIX_RECORD_FILE", (folder + L"record.txt").c_str());
 
+    const std::string headerFlood = R"({"framing": "raw", "stream": {"prefix": "HTTP/1.1 200 OK\r\n",)"
+                                    R"( "piece": "X-Flood: aaaaaaaaaaaaaaaa\r\n"}})";
     struct Case {
         const char* name;
         std::string answer;
+        DWORD holdMs = 0; // how long the box stays open
     } const cases[] = {
         {"ordinary check (newer build)", R"({"version": "1.1.1.1", "url": "http://example.test/download"})"},
         {"answer text 1 MB", Stream(kResultStart, "abcdefgh", 1, kResultEnd)},
@@ -126,20 +142,24 @@ int wmain(int argc, wchar_t** argv)
         {"fault endless", Stream("<soap:Envelope xmlns:soap=\\\"http://schemas.xmlsoap.org/soap/envelope/\\\">"
                                  "<soap:Body><soap:Fault><detail>",
                                  "<e>x</e>", 0, "", R"(, "status": 500)")},
+        // About 50 bytes, neither XML nor ended by a length: the connection closes.
+        {"short non-XML body", Raw("HTTP/1.1 500 oops garbage garbage garbage garbage")},
+        {"header lines endless", headerFlood},
+        {"header lines endless, box 30 s", headerFlood, 30000},
     };
-    std::printf("%-32s %-10s %10s %12s\n", "answer", "outcome", "after", "peak WS");
+    std::printf("%-32s %-10s %10s %12s %22s\n", "answer", "outcome", "after", "peak WS", "WS at the box");
     double ordinary = 0;
     for (const Case& c : cases) {
         if (!SetDefaultAnswer(port, c.answer)) {
             std::fprintf(stderr, "the update service does not answer on port %u\n", port);
             return 1;
         }
-        const Result r = RunLauncher(launcher);
+        const Result r = RunLauncher(launcher, c.holdMs);
         if (ordinary == 0)
             ordinary = r.peakMb;
         const char* outcome = r.box ? "box" : r.ended ? "no box" : "still runs";
-        std::printf("%-32s %-10s %8.1f s %9.1f MB  (%+.1f MB)\n", c.name, outcome, r.seconds, r.peakMb,
-                    r.peakMb - ordinary);
+        std::printf("%-32s %-10s %8.1f s %9.1f MB  (%+.1f MB) %9.1f MB\n", c.name, outcome, r.seconds, r.peakMb,
+                    r.peakMb - ordinary, r.boxMb);
         std::fflush(stdout);
     }
     SetDefaultAnswer(port, R"({"version": "1.1.1.0"})");

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the launcher and the test tree, starts the update service where the
 # launcher asks and prints the launcher's peak working set for an ordinary
-# check and for answers of 1, 16 and 64 MB and endless ones.
+# check and for answers of 1, 16 and 64 MB, endless ones, a short body that
+# is not XML and header lines without end (its box also held open 30 s).
 # Usage: tools/benchmarks/run_launcher_memory.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/common.sh"
 
