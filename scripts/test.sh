@@ -5,6 +5,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 ensure_packages
 build
+ensure_test_certificates
 trap stop_all EXIT
 start_display
 start_wine
