@@ -122,7 +122,6 @@ authorityKeyIdentifier = keyid
 CNF
       : >index.txt
       echo 01 >serial
-      local ca leaf_name issuer san start end
       for ca in ca other-ca; do
         openssl req -x509 -newkey rsa:2048 -nodes -keyout $ca.key -out $ca.pem -days 3650 \
           -subj "/CN=Launcher test $ca" -config ca.cnf -extensions root 2>/dev/null
@@ -132,13 +131,13 @@ CNF
         openssl req -new -newkey rsa:2048 -nodes -keyout key.pem -out req.pem -subj "/CN=$leaf_name" \
           -addext "subjectAltName=$san" 2>/dev/null
         openssl ca -batch -config ca.cnf -cert $issuer.pem -keyfile $issuer.key -in req.pem -out cert.pem \
-          -notext -extensions leaf -startdate "${from/now/$start}" -enddate "${until/later/$end}" 2>/dev/null
+          -notext -extensions leaf -startdate "$from" -enddate "$until" 2>/dev/null
         cat cert.pem key.pem >"../$leaf_name.pem"
       done <<LEAVES
-trusted ca DNS:localhost now later
+trusted ca DNS:localhost $start $end
 expired ca DNS:localhost 20200101000000Z 20210101000000Z
-wrong-host ca IP:127.0.0.1 now later
-unknown-issuer other-ca DNS:localhost now later
+wrong-host ca IP:127.0.0.1 $start $end
+unknown-issuer other-ca DNS:localhost $start $end
 LEAVES
       cp ca.pem ../ca.pem )
     rm -rf "$dir/work"

@@ -59,7 +59,7 @@ Outcome RunToBox(const std::wstring& folder, const std::wstring& scratch)
         return outcome;
     }
     // A prompt of the platform's (a certificate warning, a password box)
-    // would be a second window of the launcher's.
+    // would be the box found here, or a window beside it.
     ::Sleep(500);
     outcome.visibleWindows = VisibleWindowsOf(launcher.Id());
     const std::vector<driver::Button> buttons = driver::Buttons(dialog);
@@ -129,8 +129,6 @@ private:
 
 class Networks : public testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_service.Reset()) << "the update service does not answer"; }
-
     test::TempFolder m_temp;
     test::UpdateServiceControl m_service;
 };
@@ -153,7 +151,7 @@ TEST_F(Networks, HttpsEndpointTrustsOnlyAValidCertificateForItsHost)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.certificate);
-        ASSERT_TRUE(m_service.Reset());
+        ASSERT_TRUE(m_service.Reset()) << "the update service does not answer";
         ASSERT_TRUE(m_service.Exchange("POST", "/control/certificate", c.certificate, nullptr))
             << "the service has no test certificates: scripts/test.sh makes them";
         ASSERT_TRUE(m_service.SetDefault(kNewerBuild));
@@ -180,7 +178,7 @@ TEST_F(Networks, SystemProxyCarriesTheRequest)
     } cases[] = {{TEST_PROXY_PORT, true}, {TEST_AUTH_PROXY_PORT, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.port);
-        ASSERT_TRUE(m_service.Reset());
+        ASSERT_TRUE(m_service.Reset()) << "the update service does not answer";
         ASSERT_TRUE(m_service.SetDefault(kNewerBuild));
         const ScopedSystemProxy proxy(L"127.0.0.1:" + std::to_wstring(c.port));
         const Outcome outcome = RunToBox(folder, m_temp.Path());

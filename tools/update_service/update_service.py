@@ -28,8 +28,8 @@ SOAP_ENV = "http://schemas.xmlsoap.org/soap/envelope/"
 XSI = "http://www.w3.org/2001/XMLSchema-instance"
 XSD = "http://www.w3.org/2001/XMLSchema"
 ENDPOINT = "/Service.asmx"
-REASONS = {200: "OK", 301: "Moved Permanently", 302: "Found", 307: "Temporary Redirect", 400: "Bad Request",
-           404: "Not Found", 405: "Method Not Allowed", 500: "Internal Server Error", 503: "Service Unavailable"}
+REASONS = {200: "OK", 301: "Moved Permanently", 400: "Bad Request", 401: "Unauthorized", 404: "Not Found",
+           405: "Method Not Allowed", 500: "Internal Server Error", 503: "Service Unavailable"}
 
 
 def version_text(version, url):
