@@ -52,7 +52,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono or Gecko prompts in a new 
 PACKAGES=(cmake make g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
           libboost-dev googletest wine wine64 xvfb x11-apps imagemagick python3
-          osslsigncode openssl)
+          osslsigncode openssl ca-certificates tinyproxy-bin)
 [ "$TEST_ARCH" = x86 ] && PACKAGES+=(wine32:i386)
 
 ensure_packages() {
@@ -80,6 +80,80 @@ configure_and_build() { # dir toolchain extra-args...
 build() {
   configure_and_build "$RELEASE_DIR" mingw-w64-i686.cmake -DBUILD_TESTING=OFF
   configure_and_build "$BUILD_DIR" "$TEST_TOOLCHAIN" -DRELEASE_LAUNCHER="$RELEASE_DIR/launcher.exe"
+}
+
+# The certificates of the TLS tests, in $BUILD_DIR/tls (where the test
+# service's fixture looks): a throwaway CA that the machine trusts, and
+# leaves as <name>.pem (chain and key) that it signed for localhost, expired,
+# for the wrong host, and one from a CA that nobody trusts. Wine trusts
+# /etc/ssl/certs as update-ca-certificates writes it, so the CA goes there,
+# under a name of this build folder's own. Its name constraints keep what it
+# may sign to loopback names, so its key, which lies in the build folder,
+# can vouch for nothing else.
+ensure_test_certificates() {
+  local dir=$BUILD_DIR/tls
+  if [ ! -f "$dir/unknown-issuer.pem" ]; then
+    log "making the TLS test certificates in $dir"
+    rm -rf "$dir" && mkdir -p "$dir/work"
+    ( cd "$dir/work"
+      cat >ca.cnf <<CNF
+[ca]
+default_ca = test_ca
+[test_ca]
+database = index.txt
+new_certs_dir = .
+serial = serial
+default_md = sha256
+policy = any
+copy_extensions = copy
+unique_subject = no
+[any]
+commonName = supplied
+[root]
+basicConstraints = critical, CA:true
+keyUsage = critical, keyCertSign, cRLSign
+subjectKeyIdentifier = hash
+nameConstraints = critical, permitted;DNS:localhost, permitted;IP:127.0.0.0/255.0.0.0
+[leaf]
+basicConstraints = critical, CA:false
+keyUsage = critical, digitalSignature, keyEncipherment
+extendedKeyUsage = serverAuth
+authorityKeyIdentifier = keyid
+CNF
+      : >index.txt
+      echo 01 >serial
+      for ca in ca other-ca; do
+        openssl req -x509 -newkey rsa:2048 -nodes -keyout $ca.key -out $ca.pem -days 3650 \
+          -subj "/CN=Launcher test $ca" -config ca.cnf -extensions root 2>/dev/null
+      done
+      start=$(date -u -d '-1 day' +%Y%m%d%H%M%SZ) end=$(date -u -d '+9 years' +%Y%m%d%H%M%SZ)
+      while read -r leaf_name issuer san from until; do
+        openssl req -new -newkey rsa:2048 -nodes -keyout key.pem -out req.pem -subj "/CN=$leaf_name" \
+          -addext "subjectAltName=$san" 2>/dev/null
+        openssl ca -batch -config ca.cnf -cert $issuer.pem -keyfile $issuer.key -in req.pem -out cert.pem \
+          -notext -extensions leaf -startdate "$from" -enddate "$until" 2>/dev/null
+        cat cert.pem key.pem >"../$leaf_name.pem"
+      done <<LEAVES
+trusted ca DNS:localhost $start $end
+expired ca DNS:localhost 20200101000000Z 20210101000000Z
+wrong-host ca IP:127.0.0.1 $start $end
+unknown-issuer other-ca DNS:localhost $start $end
+LEAVES
+      cp ca.pem ../ca.pem )
+    rm -rf "$dir/work"
+  fi
+  local name
+  name=launcher-test-ca-$(printf %s "$BUILD_DIR" | sha256sum | cut -c1-12).crt
+  if ! cmp -s "$dir/ca.pem" "/usr/local/share/ca-certificates/$name"; then
+    log "adding the TLS test CA to the machine's trust store ($name)"
+    as_root cp "$dir/ca.pem" "/usr/local/share/ca-certificates/$name"
+    as_root update-ca-certificates >/dev/null 2>&1
+  fi
+  # Probed, not assumed: the bundle that Wine reads vouches for the leaf.
+  if ! openssl verify -CAfile /etc/ssl/certs/ca-certificates.crt "$dir/trusted.pem" >/dev/null 2>&1; then
+    log "the machine's trust store does not hold the TLS test CA"
+    return 1
+  fi
 }
 
 XVFB_PID=

@@ -6,6 +6,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 bash "$ROOT/scripts/native-checks.sh"   # sanitizers and fuzzing where no Windows is needed
 ensure_packages
 build
+ensure_test_certificates
 trap stop_all EXIT
 start_display
 start_wine

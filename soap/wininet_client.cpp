@@ -101,7 +101,10 @@ HRESULT CSoapWininetClient::PostRequest(const wchar_t* actionLine)
 
     CloseRequest();
     const wchar_t* acceptTypes[] = {L"text/*", nullptr};
-    DWORD flags = INTERNET_FLAG_NO_UI | INTERNET_FLAG_KEEP_CONNECTION;
+    // Nothing of an answer is kept between starts: no cookie is stored or
+    // sent, no cache entry (a redirect's included) is read or written.
+    DWORD flags = INTERNET_FLAG_NO_UI | INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_COOKIES |
+                  INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD;
     if (m_url.m_schemeIndex == UrlScheme::kHttps)
         flags |= INTERNET_FLAG_SECURE;
     m_request.reset(::HttpOpenRequestW(m_connection.get(), L"POST", m_objectName.c_str(), L"HTTP/1.0", nullptr,

@@ -39,9 +39,10 @@ void AskTheService()
         ::InternetOpenW(L"Floor", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     const ScopedInternetHandle connection(
         ::InternetConnectW(internet.get(), host, url.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
-    const ScopedInternetHandle request(::HttpOpenRequestW(connection.get(), L"POST", path, L"HTTP/1.0", nullptr,
-                                                          nullptr, INTERNET_FLAG_NO_UI | INTERNET_FLAG_KEEP_CONNECTION,
-                                                          0));
+    const DWORD flags = INTERNET_FLAG_NO_UI | INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_COOKIES |
+                        INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD;
+    const ScopedInternetHandle request(
+        ::HttpOpenRequestW(connection.get(), L"POST", path, L"HTTP/1.0", nullptr, nullptr, flags, 0));
     const std::string ns = kUpdateServiceNamespaceA;
     const std::string body =
         "<?xml version=\"1.0\" encoding=\"utf-8\"?><soap:Envelope "

@@ -4,6 +4,7 @@ loopback that answers GetVersionInfo the way an .asmx web service does, is
 scripted per request through a control endpoint, and records every request.
 
     update_service.py serve --port PORT [--version 1.1.1.1 --url URL | --answer TEXT]
+                            [--tls-port PORT --certificates DIR]
     update_service.py start --port PORT [--log FILE] [serve options]   # in the background
     update_service.py stop --port PORT
 
@@ -15,6 +16,7 @@ import json
 import os
 import socket
 import socketserver
+import ssl
 import subprocess
 import sys
 import threading
@@ -26,8 +28,8 @@ SOAP_ENV = "http://schemas.xmlsoap.org/soap/envelope/"
 XSI = "http://www.w3.org/2001/XMLSchema-instance"
 XSD = "http://www.w3.org/2001/XMLSchema"
 ENDPOINT = "/Service.asmx"
-REASONS = {200: "OK", 400: "Bad Request", 404: "Not Found", 405: "Method Not Allowed",
-           500: "Internal Server Error", 503: "Service Unavailable"}
+REASONS = {200: "OK", 301: "Moved Permanently", 400: "Bad Request", 401: "Unauthorized", 404: "Not Found",
+           405: "Method Not Allowed", 500: "Internal Server Error", 503: "Service Unavailable"}
 
 
 def version_text(version, url):
@@ -167,14 +169,25 @@ class Pacer:
 
 
 class State:
-    def __init__(self, default_answer, namespace):
+    def __init__(self, default_answer, namespace, certificates=None):
         self.lock = threading.Lock()
         self.startup_default = default_answer
         self.default = dict(default_answer)
         self.queue = []
         self.records = []
         self.namespace = namespace
+        self.certificates = certificates
+        self.certificate = "trusted"
         self.stopping = threading.Event()
+
+    def tls_context(self):
+        """A server context for the chosen certificate: <certificates>/<name>.pem,
+        the certificate chain followed by its key."""
+        with self.lock:
+            path = os.path.join(self.certificates, self.certificate + ".pem")
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(path)
+        return context
 
     def next_answer(self):
         with self.lock:
@@ -229,6 +242,7 @@ class Handler(socketserver.StreamRequestHandler):
                 "headers": headers,
                 "body": body.decode("utf-8", "replace"),
                 "raw_base64": base64.b64encode(raw).decode("ascii"),
+                "tls": isinstance(self.connection, ssl.SSLSocket),
             })
         self.soap(method, path, headers, body)
 
@@ -278,7 +292,12 @@ class Handler(socketserver.StreamRequestHandler):
         framing = answer.get("framing", "length")
         if content.length is None and framing == "length":
             framing = "close"
-        head = "HTTP/1.1 %d %s\r\nCache-Control: private\r\nContent-Type: %s\r\n" % (status, reason, content_type)
+        # Scripted header lines take the place of the defaults of that name.
+        extra = [(str(name), str(value)) for name, value in answer.get("headers", [])]
+        names = {name.lower() for name, _ in extra}
+        fields = [(n, v) for n, v in (("Cache-Control", "private"), ("Content-Type", content_type))
+                  if n.lower() not in names] + extra
+        head = "HTTP/1.1 %d %s\r\n" % (status, reason) + "".join("%s: %s\r\n" % f for f in fields)
         if framing == "length":
             head += "Content-Length: %d\r\n" % content.length
         elif framing == "chunked":
@@ -367,6 +386,13 @@ class Handler(socketserver.StreamRequestHandler):
                     state.queue = []
                     state.records = []
                     state.default = dict(state.startup_default)
+                    state.certificate = "trusted"
+            elif path == "/control/certificate" and method == "POST":
+                name = body.decode("utf-8")
+                if not state.certificates or not os.path.isfile(os.path.join(state.certificates, name + ".pem")):
+                    raise KeyError("no certificate %r" % name)
+                with state.lock:
+                    state.certificate = name
             elif path == "/control/requests":
                 with state.lock:
                     reply = json.dumps(state.records).encode("utf-8")
@@ -400,6 +426,22 @@ class Server(socketserver.ThreadingTCPServer):
     daemon_threads = True
 
 
+class TlsServer(Server):
+    """The same service over TLS, with the certificate the control endpoint
+    chose; the handshake runs on the connection's own thread."""
+
+    def finish_request(self, request, client_address):
+        request.settimeout(Handler.timeout)
+        try:
+            tls = self.state.tls_context().wrap_socket(request, server_side=True)
+        except (ssl.SSLError, OSError):
+            return  # the client refused the certificate, or went away
+        try:
+            self.RequestHandlerClass(tls, client_address, self)
+        finally:
+            tls.close()
+
+
 def default_answer(args):
     if args.answer is not None:
         return {"result": args.answer}
@@ -430,10 +472,17 @@ def port_free(port):
 
 
 def serve(args):
-    state = State(default_answer(args), args.namespace)
+    state = State(default_answer(args), args.namespace, args.certificates)
     server = Server((args.host, args.port), Handler)
     server.state = state
     print("update service on http://%s:%d%s" % (args.host, args.port, ENDPOINT), flush=True)
+    tls = None
+    if args.tls_port:
+        state.tls_context()  # a missing or broken certificate stops the start here
+        tls = TlsServer((args.host, args.tls_port), Handler)
+        tls.state = state
+        threading.Thread(target=tls.serve_forever, kwargs={"poll_interval": 0.2}, daemon=True).start()
+        print("and on https://localhost:%d%s" % (args.tls_port, ENDPOINT), flush=True)
     try:
         server.serve_forever(poll_interval=0.2)
     except KeyboardInterrupt:
@@ -441,6 +490,9 @@ def serve(args):
     finally:
         state.stopping.set()
         server.server_close()
+        if tls:
+            tls.shutdown()
+            tls.server_close()
 
 
 def start(args, serve_argv):
@@ -498,6 +550,8 @@ def main(argv):
             p.add_argument("--version", default="1.1.1.0", help="version announced by default")
             p.add_argument("--url", default="", help="download URL announced by default")
             p.add_argument("--answer", help="the whole answer text, in place of --version/--url")
+            p.add_argument("--tls-port", type=int, help="also serve over TLS on this port")
+            p.add_argument("--certificates", help="folder of <name>.pem files (chain and key) for TLS")
         if name == "start":
             p.add_argument("--log", help="file for the server's output")
     args = parser.parse_args(argv)
@@ -509,6 +563,8 @@ def main(argv):
                       "--version", args.version, "--url", args.url]
         if args.answer is not None:
             serve_argv += ["--answer", args.answer]
+        if args.tls_port:
+            serve_argv += ["--tls-port", str(args.tls_port), "--certificates", args.certificates or ""]
         return start(args, serve_argv)
     return stop(args)
 
