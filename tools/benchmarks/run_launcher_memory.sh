@@ -3,6 +3,7 @@
 # launcher asks and prints the launcher's peak working set for an ordinary
 # check and for answers of 1, 16 and 64 MB and endless ones.
 # Usage: tools/benchmarks/run_launcher_memory.sh
+set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/common.sh"
 
 ensure_packages
