@@ -37,7 +37,7 @@ if [ -n "$VIRTUAL" ]; then
     sleep 1
     mkdir -p "$BUILD_DIR/artifacts"
     SHOT=$BUILD_DIR/artifacts/demo-question-box.png
-    xwd -root -silent | convert xwd:- -trim "$SHOT"
+    xwd -root -silent | convert xwd:- -trim +repage "$SHOT"
     log "screenshot of the question box: $SHOT"
     log "pressing \"Download\" for you (virtual display)"
     wine "$DRIVER" press Download
