@@ -42,8 +42,8 @@ bool WaitUntilGone(HWND window, DWORD milliseconds = 5000);
 // is closed after a grace period, and `leftOpen` says so. Returns run's result.
 int RunDriven(const std::function<int()>& run, const std::function<void(HWND)>& drive, bool* leftOpen = nullptr);
 
-// What the screen shows of a window's client area (without a window manager
-// nobody draws the caption), read once: its pixels, and a PNG file of them.
+// What the screen shows of a window's client area, read once: its pixels,
+// and a PNG file of them.
 class ClientPicture {
 public:
     explicit ClientPicture(HWND window);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the launcher and the test tree, starts the update service on
 # loopback and runs the service benchmark under Wine: calls per second and
-# peak memory for large skipped headers.  Usage: tools/benchmarks/run_service_benchmark.sh [calls]
+# peak memory for large skipped headers.
+# Usage: tools/benchmarks/run_service_benchmark.sh [calls]
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/common.sh"
 
