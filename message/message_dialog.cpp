@@ -45,6 +45,20 @@ UINT SystemSoundFor(Type type)
     return MB_OK;
 }
 
+// The reader text's window procedure: a static control's (it keeps the
+// static's own in its user data) that paints nothing.
+LRESULT CALLBACK ReaderTextProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT) {
+        ::ValidateRect(window, nullptr);
+        return 0;
+    }
+    if (message == WM_ERASEBKGND)
+        return 1;
+    const auto staticProc = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    return ::CallWindowProcW(staticProc, window, message, wParam, lParam);
+}
+
 // Changes a push button between default and plain, keeping its other styles.
 void SetPushButtonKind(HWND button, DWORD kind)
 {
@@ -154,8 +168,10 @@ void Dialog::CreateButtons(CDC& dc)
 void Dialog::CreateReaderText()
 {
     // Screen readers read a message box from the text of its static control.
-    // This one lies over the text and paints nothing (an empty window region):
-    // the dialog paints the text itself. Mouse input passes through it to the
+    // This one lies over the text and paints nothing (an empty window region,
+    // and a window procedure that skips painting: Wine takes an empty region
+    // for none, and the control painted over the links' underlines): the
+    // dialog paints the text itself. Mouse input passes through it to the
     // dialog, and as a group of its own it never takes the focus.
     const std::wstring text = ReadableText(m_elements, false);
     HWND reader = ::CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT | SS_NOPREFIX,
@@ -165,6 +181,8 @@ void Dialog::CreateReaderText()
                                     ::GetModuleHandleW(nullptr), nullptr);
     if (!reader)
         return;
+    ::SetWindowLongPtrW(reader, GWLP_USERDATA, ::GetWindowLongPtrW(reader, GWLP_WNDPROC));
+    ::SetWindowLongPtrW(reader, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ReaderTextProc));
     ScopedGdiObject<HRGN> nothing(::CreateRectRgn(0, 0, 0, 0));
     if (nothing && ::SetWindowRgn(reader, nothing.get(), FALSE))
         nothing.release(); // the window owns it now

@@ -6,6 +6,7 @@
 # directly, interleaved, with the ratios of the medians; then the time until
 # the error box appears when the service port is closed.
 #   scripts/benchmark-startup.sh [RUNS]
+set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 RUNS=${1:-11}
 

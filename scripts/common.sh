@@ -36,8 +36,8 @@ else
   TEST_ARCH_WHY="chosen with TEST_ARCH"
 fi
 case "$TEST_ARCH" in
-  x86) TEST_TOOLCHAIN=mingw-w64-i686.cmake; export WINEARCH=win32 ;;
-  x64) TEST_TOOLCHAIN=mingw-w64-x86_64.cmake; export WINEARCH=win64 ;;
+  x86) export WINEARCH=win32 ;;
+  x64) export WINEARCH=win64 ;;
   *) log "TEST_ARCH must be x86 or x64"; exit 2 ;;
 esac
 RELEASE_DIR=${RELEASE_DIR:-$ROOT/build/release-x86}
@@ -48,10 +48,11 @@ if [ "$TEST_ARCH" = x86 ]; then LAUNCHER_EXE=$RELEASE_DIR/launcher.exe; else LAU
 export WINEPREFIX=$BUILD_DIR/wineprefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono or Gecko prompts in a new prefix
+WINE_FONTS=/usr/share/wine/fonts
 
 PACKAGES=(cmake make g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-          libboost-dev googletest wine wine64 xvfb x11-apps imagemagick python3
+          libboost-dev googletest wine wine64 fonts-wine xvfb x11-apps imagemagick python3
           osslsigncode openssl ca-certificates tinyproxy-bin)
 [ "$TEST_ARCH" = x86 ] && PACKAGES+=(wine32:i386)
 
@@ -65,21 +66,24 @@ ensure_packages() {
   if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     as_root dpkg --add-architecture i386
   fi
-  as_root apt-get update -q
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+  as_root apt-get -o DPkg::Lock::Timeout=300 update -q
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 install -y -q --no-install-recommends "${missing[@]}"
 }
 
-configure_and_build() { # dir toolchain extra-args...
-  local dir=$1 toolchain=$2; shift 2
-  log "building $dir"
-  cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$toolchain" \
-        -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE:-Release} "$@" >/dev/null
+# The builds are CMakePresets.json's, in the folders RELEASE_DIR and
+# BUILD_DIR; CMAKE_BUILD_TYPE, when set, overrides the presets' Release.
+configure_and_build() { # preset dir extra-args...
+  local preset=$1 dir=$2; shift 2
+  log "building $dir (preset $preset)"
+  cmake -S "$ROOT" --preset "$preset" -B "$dir" ${CMAKE_BUILD_TYPE:+-DCMAKE_BUILD_TYPE="$CMAKE_BUILD_TYPE"} \
+        "$@" >/dev/null
   cmake --build "$dir" -j "$(nproc)"
 }
 
+# The shipped launcher, then the test build that checks and installs it.
 build() {
-  configure_and_build "$RELEASE_DIR" mingw-w64-i686.cmake -DBUILD_TESTING=OFF
-  configure_and_build "$BUILD_DIR" "$TEST_TOOLCHAIN" -DRELEASE_LAUNCHER="$RELEASE_DIR/launcher.exe"
+  configure_and_build release-x86 "$RELEASE_DIR"
+  configure_and_build "test-$TEST_ARCH" "$BUILD_DIR" -DRELEASE_LAUNCHER="$RELEASE_DIR/launcher.exe"
 }
 
 # The certificates of the TLS tests, in $BUILD_DIR/tls (where the test
@@ -156,41 +160,76 @@ LEAVES
   fi
 }
 
+# The user's display, or a virtual one on the first free number from :90.
+# Xvfb writes its number to -displayfd once it accepts clients; one that
+# cannot have its number (someone started a server there meanwhile) ends,
+# and the next number is tried.
 XVFB_PID=
 start_display() {
   if [ -n "${DISPLAY:-}" ] && [ -z "${FORCE_XVFB:-}" ]; then return 0; fi
-  local n
+  local n ready xvfb_log
+  mkdir -p "$BUILD_DIR"
+  ready=$BUILD_DIR/xvfb-ready
+  xvfb_log=$BUILD_DIR/xvfb.log
   for n in $(seq 90 120); do
-    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || break
+    if [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; then continue; fi
+    : >"$ready"
+    Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp -displayfd 3 3>"$ready" >"$xvfb_log" 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 100); do
+      if [ -s "$ready" ] || ! kill -0 "$XVFB_PID" 2>/dev/null; then break; fi
+      sleep 0.1
+    done
+    if [ "$(cat "$ready")" = "$n" ] && kill -0 "$XVFB_PID" 2>/dev/null; then
+      export DISPLAY=:$n
+      log "virtual display $DISPLAY"
+      return 0
+    fi
+    log "Xvfb did not serve :$n ($(tail -n 1 "$xvfb_log")); trying the next display"
+    kill "$XVFB_PID" 2>/dev/null || true # it may have ended already
+    wait "$XVFB_PID" 2>/dev/null || true
+    XVFB_PID=
   done
-  Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  XVFB_PID=$!
-  export DISPLAY=:$n
-  for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
-  log "virtual display $DISPLAY"
+  log "no free X display from :90 to :120 (each has a socket or a lock file in /tmp, or Xvfb failed: $xvfb_log)"
+  exit 1
 }
 
 # A private prefix per build, made by the Wine that runs it: a prefix made by
 # 64-bit Wine alone cannot be used once wine32 is installed ("could not load
 # kernel32.dll"), so one made by another Wine is made anew. One wineserver is
-# kept alive for the run, so every test process starts fast. Output goes
-# nowhere: a process that keeps a pipe of ours open would hold up its reader.
+# kept alive for the run, so every test process starts fast.
 start_wine() {
   local maker
-  maker="$WINEARCH $(wine --version 2>/dev/null) $(ls /usr/lib/wine/ 2>/dev/null | tr '\n' ' ')"
+  maker="$WINEARCH $(wine --version) $(ls /usr/lib/wine/ | tr '\n' ' ')"
+  WINE_LOG=$BUILD_DIR/wine-setup.log
+  : >"$WINE_LOG"
   if [ -f "$WINEPREFIX/system.reg" ] && [ "$(cat "$WINEPREFIX/.made-by" 2>/dev/null)" != "$maker" ]; then
     log "Wine changed since $WINEPREFIX was made: making it anew"
-    wineserver -k >/dev/null 2>&1 || true
+    wineserver -k 2>/dev/null || log "no wineserver was running for the old prefix"
     rm -rf "$WINEPREFIX"
   fi
   mkdir -p "$WINEPREFIX"
+  # Started first: one started after wineboot finds wineboot's server still
+  # there and leaves (status 2), and that one ends soon after.
+  local rc=0
+  wineserver -p </dev/null >>"$WINE_LOG" 2>&1 || rc=$?
+  case $rc in
+    0) ;;
+    2) log "a wineserver already serves $WINEPREFIX: the run uses it" ;;
+    *) log "wineserver -p failed ($rc): see $WINE_LOG"; exit 1 ;;
+  esac
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     log "creating Wine prefix $WINEPREFIX ($WINEARCH)"
-    wineboot -i </dev/null >/dev/null 2>&1 || true
+    wine_step "creating the prefix" wineboot -i
     printf '%s' "$maker" >"$WINEPREFIX/.made-by"
   fi
-  wineserver -p </dev/null >/dev/null 2>&1 || true
-  wineboot </dev/null >/dev/null 2>&1 || true
+  wine_step "updating the prefix" wineboot
+  # Debian's Wine does not look for its own fonts (fonts-wine) where that
+  # package puts them, but it loads every font in the prefix's font folder:
+  # linked there, new prefixes and old ones draw in Tahoma, caption buttons
+  # in Marlett.
+  if [ ! -e "$WINE_FONTS/tahoma.ttf" ]; then log "Wine's fonts are missing from $WINE_FONTS (fonts-wine)"; exit 1; fi
+  ln -sf "$WINE_FONTS"/* "$WINEPREFIX/drive_c/windows/Fonts/"
   # Links and download pages opened through the shell go to the recorder,
   # which logs them in $BUILD_DIR/shell-opened.log (see tools/shell_recorder.sh).
   # Without a window manager, Wine draws no frame and keyboard input never
@@ -206,12 +245,24 @@ REGEDIT4
 "Managed"="N"
 "Decorated"="N"
 REG
-  wine regedit /S "$(winepath -w "$settings" 2>/dev/null)" </dev/null >/dev/null 2>&1 || true
+  wine_step "importing $settings" wine reg import "$(winepath -w "$settings")"
+}
+
+# Runs a Wine set-up command with its output in $WINE_LOG: a file, since a
+# process that keeps a pipe of ours open would hold up its reader. A failure
+# ends the script and shows the end of the log.
+wine_step() { # what command...
+  local what=$1; shift
+  if ! "$@" </dev/null >>"$WINE_LOG" 2>&1; then
+    log "$what failed: $*; the end of $WINE_LOG:"
+    tail -n 20 "$WINE_LOG" >&2
+    exit 1
+  fi
 }
 
 stop_all() {
-  wineserver -k >/dev/null 2>&1 || true
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+  wineserver -k 2>/dev/null || log "no wineserver was left to stop"
+  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || log "Xvfb (pid $XVFB_PID) had ended already"; fi
 }
 
 # The bundled update service on the tests' loopback port, for the demo and the
@@ -225,7 +276,8 @@ start_service() {
     --log "$BUILD_DIR/$name-service.log" "$@"
 }
 stop_service() {
-  python3 "$SERVICE" stop --port "$(service_port)" --pidfile "$BUILD_DIR/$1-service.pid" >/dev/null 2>&1 || true
+  python3 "$SERVICE" stop --port "$(service_port)" --pidfile "$BUILD_DIR/$1-service.pid" >&2 ||
+    log "the $1 update service may still hold port $(service_port)"
 }
 
 # Installs the launcher beside the recording product (as orlix.bim) in a

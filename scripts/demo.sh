@@ -5,6 +5,7 @@
 # question box yourself; on a virtual one the script takes a screenshot and
 # presses "Download" for you. Then it shows what the product received and
 # what the shell was asked to open.
+set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 ensure_packages
@@ -29,22 +30,28 @@ log "starting C:\\Velto Backup\\launcher.exe /quiet \"D:\\My Data\\set 1.cfg\""
 ORLIX_RECORD_FILE="Z:${RECORD//\//\\}" wine "C:\\Velto Backup\\launcher.exe" /quiet 'D:\My Data\set 1.cfg' &
 LAUNCHER=$!
 
+SHOWN=1
 if [ -n "$VIRTUAL" ]; then
   DRIVER=$BUILD_DIR/tools/driver/dialog_driver.exe
   if wine "$DRIVER" wait 30; then
     sleep 1
     mkdir -p "$BUILD_DIR/artifacts"
     SHOT=$BUILD_DIR/artifacts/demo-question-box.png
-    xwd -root -silent | convert xwd:- -trim "$SHOT" && log "screenshot of the question box: $SHOT"
+    xwd -root -silent | convert xwd:- -trim +repage "$SHOT"
+    log "screenshot of the question box: $SHOT"
     log "pressing \"Download\" for you (virtual display)"
     wine "$DRIVER" press Download
   else
-    log "no question box appeared"
+    SHOWN=
+    log "no question box appeared within 30 s"
   fi
 else
   log "answer the question box on your display"
 fi
-wait "$LAUNCHER" || true
+# The launcher's exit code is the last message's wParam (2 after the close box).
+LAUNCHER_EXIT=0
+wait "$LAUNCHER" || LAUNCHER_EXIT=$?
+log "the launcher exited with code $LAUNCHER_EXIT"
 
 for _ in $(seq 100); do [ -f "$RECORD" ] && break; sleep 0.1; done
 [ -f "$RECORD" ] || { log "the product did not start"; exit 1; }
@@ -56,3 +63,4 @@ if [ -s "$SHELL_LOG" ]; then
 else
   log "the shell was asked to open nothing"
 fi
+[ -n "$SHOWN" ] || { log "the demo failed: the question box did not appear"; exit 1; }

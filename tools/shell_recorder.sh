@@ -13,6 +13,7 @@
 #
 # A test removes the log, acts (clicks a link, presses "Download"), then
 # waits for the log to hold the URL: the browser is started asynchronously.
+set -eu
 log=${SHELL_RECORDER_LOG:-${WINEPREFIX:?WINEPREFIX not set}/../shell-opened.log}
 for url in "$@"; do
   printf '%s\n' "$url" >> "$log"

@@ -116,30 +116,57 @@ int RunDriven(const std::function<int()>& run, const std::function<void(HWND)>& 
     return result;
 }
 
-bool SaveWindowPng(HWND window, const std::wstring& path)
+ClientPicture::ClientPicture(HWND window)
 {
-    // The client area: without a window manager nobody draws the caption.
     RECT rect = {};
     ::GetClientRect(window, &rect);
     ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
-    const ScopedGdiObject<HBITMAP> bitmap = CopyScreen(rect);
+    m_width = rect.right - rect.left;
+    m_height = rect.bottom - rect.top;
+    m_bitmap = CopyScreen(rect);
 
-    bool saved = false;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = m_width;
+    info.bmiHeader.biHeight = -m_height; // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<RGBQUAD> bits(static_cast<size_t>(m_width) * static_cast<size_t>(m_height));
+    const CClientDC screen(nullptr);
+    if (bits.empty() || ::GetDIBits(screen, m_bitmap.get(), 0, static_cast<UINT>(m_height), bits.data(), &info,
+                                    DIB_RGB_COLORS) != m_height) {
+        m_width = m_height = 0;
+        return;
+    }
+    m_pixels.reserve(bits.size());
+    for (const RGBQUAD& pixel : bits)
+        m_pixels.push_back(RGB(pixel.rgbRed, pixel.rgbGreen, pixel.rgbBlue));
+}
+
+COLORREF ClientPicture::At(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height)
+        return CLR_INVALID;
+    return m_pixels[static_cast<size_t>(y) * static_cast<size_t>(m_width) + static_cast<size_t>(x)];
+}
+
+bool ClientPicture::SavePng(const std::wstring& path) const
+{
     UINT count = 0;
     UINT size = 0;
     Gdiplus::GetImageEncodersSize(&count, &size);
     std::vector<BYTE> buffer(size);
     auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-    if (size && Gdiplus::GetImageEncoders(count, size, codecs) == Gdiplus::Ok) {
-        for (UINT i = 0; i < count; ++i) {
-            if (lstrcmpW(codecs[i].MimeType, L"image/png") != 0)
-                continue;
-            Gdiplus::Bitmap image(bitmap.get(), nullptr);
-            saved = image.Save(path.c_str(), &codecs[i].Clsid, nullptr) == Gdiplus::Ok;
-            break;
-        }
+    if (!m_bitmap || !size || Gdiplus::GetImageEncoders(count, size, codecs) != Gdiplus::Ok)
+        return false;
+    for (UINT i = 0; i < count; ++i) {
+        if (lstrcmpW(codecs[i].MimeType, L"image/png") != 0)
+            continue;
+        Gdiplus::Bitmap image(m_bitmap.get(), nullptr);
+        return image.Save(path.c_str(), &codecs[i].Clsid, nullptr) == Gdiplus::Ok;
     }
-    return saved;
+    return false;
 }
 
 } // namespace test

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/scoped_handle.h"
 #include "tools/driver/process_driver.h"
 
 namespace test {
@@ -41,7 +42,24 @@ bool WaitUntilGone(HWND window, DWORD milliseconds = 5000);
 // is closed after a grace period, and `leftOpen` says so. Returns run's result.
 int RunDriven(const std::function<int()>& run, const std::function<void(HWND)>& drive, bool* leftOpen = nullptr);
 
-// Saves what the screen shows of `window`'s client area as a PNG file.
-bool SaveWindowPng(HWND window, const std::wstring& path);
+// What the screen shows of a window's client area, read once: its pixels,
+// and a PNG file of them.
+class ClientPicture {
+public:
+    explicit ClientPicture(HWND window);
+
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    // The pixel at a point in the window's client coordinates; CLR_INVALID outside.
+    COLORREF At(int x, int y) const;
+    // Needs GDI+ running, as it does while a message box is open.
+    bool SavePng(const std::wstring& path) const;
+
+private:
+    int m_width = 0;
+    int m_height = 0;
+    std::vector<COLORREF> m_pixels; // rows top to bottom
+    ScopedGdiObject<HBITMAP> m_bitmap;
+};
 
 } // namespace test

@@ -3,7 +3,11 @@
 
 #include <objbase.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "message/message_box.h"
 #include "tests/message/dialog_driver.h"
@@ -299,7 +303,69 @@ TEST(MessageShow, AClickOnALinkOpensItsTargetAndBesideItNothing)
         << "scripts/common.sh start_wine points Wine's browser at tools/shell_recorder.sh";
 }
 
-TEST(MessageShow, QuestionWithALinkAndTwoButtonsLooksRight)
+// Colours as the screen shows them: ink is nearer the text colour than the
+// dialog's background, also where the font is smoothed.
+int ColourDistance(COLORREF a, COLORREF b)
+{
+    return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
+           std::abs(GetBValue(a) - GetBValue(b));
+}
+
+class Colours {
+public:
+    explicit Colours(const test::ClientPicture& picture) : m_picture(picture) {}
+    bool Ink(int x, int y) const
+    {
+        const COLORREF pixel = m_picture.At(x, y);
+        return pixel != CLR_INVALID && ColourDistance(pixel, m_text) < ColourDistance(pixel, m_background);
+    }
+    bool Background(int x, int y) const { return m_picture.At(x, y) == m_background; }
+    // How many pixels of row y, from left to right (exclusive), are ink; are background.
+    int InkInRow(int y, int left, int right) const { return Count(y, left, right, &Colours::Ink); }
+    int BackgroundInRow(int y, int left, int right) const { return Count(y, left, right, &Colours::Background); }
+    int BackgroundInColumn(int x, int top, int bottom) const
+    {
+        int count = 0;
+        for (int y = top; y < bottom; ++y)
+            count += Background(x, y);
+        return count;
+    }
+
+private:
+    int Count(int y, int left, int right, bool (Colours::*test)(int, int) const) const
+    {
+        int count = 0;
+        for (int x = left; x < right; ++x)
+            count += (this->*test)(x, y);
+        return count;
+    }
+
+    const test::ClientPicture& m_picture;
+    const COLORREF m_text = ::GetSysColor(COLOR_WINDOWTEXT);
+    const COLORREF m_background = ::GetSysColor(COLOR_3DFACE); // the dialog's and a button's face
+};
+
+struct ShownPart {
+    std::wstring text;
+    RECT rect; // client coordinates
+};
+
+// Where the layout put each part of `line`, in the dialog's client coordinates.
+void AddParts(const Message::PlainText& line, const RECT& textRect, std::vector<ShownPart>& parts)
+{
+    for (const auto& word : line.m_words)
+        for (const auto& part : word->m_parts) {
+            ShownPart shown{part->m_text, part->m_rect};
+            ::OffsetRect(&shown.rect, textRect.left, textRect.top);
+            parts.push_back(shown);
+        }
+}
+
+// What the screen shows is where the layout put it: the icon, the link
+// underlined from its first pixel to its last and the plain text beside it
+// not underlined, each button's frame on its window rectangle with the label
+// centred on its face, and nothing between the message and the buttons.
+TEST(MessageShow, QuestionWithALinkAndTwoButtonsShowsEachWhereTheLayoutPutIt)
 {
     const std::wstring folder = test::WindowsPath(ARTIFACTS_DIR);
     ::CreateDirectoryW(folder.c_str(), nullptr);
@@ -308,23 +374,113 @@ TEST(MessageShow, QuestionWithALinkAndTwoButtonsLooksRight)
 
     Message::ButtonSpecs buttons = {{L"Download", IDYES}};
     Message::AddStandardButton(buttons, IDNO);
+    Message::Dialog dialog(L"Velto Backup",
+                           L"A new version of Velto Backup is available: 2.0.0.1.\n"
+                           L"See {hl}what is new{hl=http://127.0.0.1/whatsnew} or download it now.",
+                           Message::Question, buttons, nullptr);
+    std::optional<test::ClientPicture> picture;
     bool saved = false;
-    const int result = test::RunDriven(
-        [&] {
-            return Message::Show(L"Velto Backup",
-                                 L"A new version of Velto Backup is available: 2.0.0.1.\n"
-                                 L"See {hl}what is new{hl=http://127.0.0.1/whatsnew} or download it now.",
-                                 Message::Question, buttons);
-        },
-        [&](HWND dialog) {
-            ::Sleep(500); // let it paint
-            saved = test::SaveWindowPng(dialog, png);
-            const DialogInfo info = test::ReadDialog(dialog);
-            if (!info.buttons.empty())
-                test::Press(info.buttons[0].window);
-        });
+    DialogInfo info;
+    RECT textRect = {};
+    POINT iconPos = {};
+    std::vector<ShownPart> link, plain;
+    const int result = RunDialog(dialog, [&](HWND hwnd) {
+        ::Sleep(500); // let it paint
+        info = test::ReadDialog(hwnd);
+        textRect = dialog.TextRect();
+        iconPos = dialog.IconPos();
+        for (const auto& element : dialog.GetElements()) {
+            if (auto hyperLink = dynamic_cast<const Message::HyperLink*>(element.get()))
+                AddParts(*hyperLink, textRect, link);
+            else if (auto line = dynamic_cast<const Message::PlainText*>(element.get()))
+                AddParts(*line, textRect, plain);
+        }
+        picture.emplace(hwnd);
+        saved = picture->SavePng(png); // for a person to look at
+        if (!info.buttons.empty())
+            test::Press(info.buttons[0].window);
+    });
     EXPECT_EQ(IDYES, result);
     EXPECT_TRUE(saved) << "screenshot " << test::ToUtf8(png);
+    ASSERT_TRUE(picture);
+    ASSERT_EQ(info.client.right, picture->Width());
+    ASSERT_EQ(info.client.bottom, picture->Height());
+    const Colours shown(*picture);
+
+    // The question icon, 32 x 32 at its place.
+    int iconInk = 0;
+    for (int y = iconPos.y; y < iconPos.y + kIcon; ++y)
+        iconInk += kIcon - shown.BackgroundInRow(y, iconPos.x, iconPos.x + kIcon);
+    EXPECT_GT(iconInk, kIcon * kIcon / 4) << "the icon at " << iconPos.x << "," << iconPos.y;
+
+    // The link: one line, one row of ink right across it (the underline)
+    // that ends where the link does.
+    ASSERT_FALSE(link.empty());
+    const RECT first = link.front().rect;
+    const RECT last = link.back().rect;
+    ASSERT_EQ(first.top, last.top) << "the link fits on one line";
+    int underline = -1;
+    for (int y = first.top; y < first.bottom && underline < 0; ++y)
+        if (shown.InkInRow(y, first.left, last.right) == last.right - first.left)
+            underline = y;
+    ASSERT_GE(underline, 0) << "no underline across the link at " << first.left << ".." << last.right << ", "
+                            << first.top << ".." << first.bottom;
+    EXPECT_FALSE(shown.Ink(first.left - 2, underline)) << "the underline starts before the link";
+    EXPECT_FALSE(shown.Ink(last.right + 1, underline)) << "the underline runs on after the link";
+
+    // The plain text on the link's line is drawn, and not underlined.
+    int besideLink = 0;
+    for (const ShownPart& part : plain) {
+        if (part.rect.top != first.top || part.text.find_first_not_of(L' ') == std::wstring::npos)
+            continue;
+        ++besideLink;
+        const RECT& r = part.rect;
+        int ink = 0;
+        for (int y = r.top; y < r.bottom; ++y) {
+            const int inRow = shown.InkInRow(y, r.left, r.right);
+            EXPECT_LT(inRow, (r.right - r.left) * 9 / 10) << test::ToUtf8(part.text) << " underlined at row " << y;
+            ink += inRow;
+        }
+        EXPECT_GT(ink, 0) << test::ToUtf8(part.text) << " is not drawn";
+    }
+    EXPECT_EQ(5, besideLink) << "See, or, download, it, now.";
+
+    // Each button: its frame on the edges of its window rectangle, nothing
+    // drawn just outside them, its face inside and its label centred on it.
+    ASSERT_EQ(2u, info.buttons.size());
+    for (const test::ButtonInfo& button : info.buttons) {
+        SCOPED_TRACE(test::ToUtf8(button.text));
+        const RECT& r = button.rect;
+        const int width = r.right - r.left;
+        const int height = r.bottom - r.top;
+        EXPECT_LT(shown.BackgroundInRow(r.top, r.left, r.right), width / 5) << "top edge";
+        EXPECT_LT(shown.BackgroundInRow(r.bottom - 1, r.left, r.right), width / 5) << "bottom edge";
+        EXPECT_LT(shown.BackgroundInColumn(r.left, r.top, r.bottom), height / 5) << "left edge";
+        EXPECT_LT(shown.BackgroundInColumn(r.right - 1, r.top, r.bottom), height / 5) << "right edge";
+        EXPECT_EQ(width, shown.BackgroundInRow(r.top - 1, r.left, r.right)) << "above";
+        EXPECT_EQ(width, shown.BackgroundInRow(r.bottom, r.left, r.right)) << "below";
+        EXPECT_EQ(height, shown.BackgroundInColumn(r.left - 1, r.top, r.bottom)) << "left";
+        EXPECT_EQ(height, shown.BackgroundInColumn(r.right, r.top, r.bottom)) << "right";
+        // Inside the focus rectangle, which lies a few pixels in from the frame.
+        const int inset = 5;
+        EXPECT_TRUE(shown.Background(r.left + inset, (r.top + r.bottom) / 2)) << "face";
+        int inkLeft = r.right, inkRight = r.left;
+        for (int y = r.top + inset; y < r.bottom - inset; ++y)
+            for (int x = r.left + inset; x < r.right - inset; ++x)
+                if (shown.Ink(x, y)) {
+                    inkLeft = std::min(inkLeft, x);
+                    inkRight = std::max(inkRight, x + 1);
+                }
+        ASSERT_LT(inkLeft, inkRight) << "no label";
+        // Within 3 pixels of the middle: glyphs' side bearings differ.
+        EXPECT_LE(std::abs((inkLeft + inkRight) - (r.left + r.right)), 6)
+            << "label at " << inkLeft << ".." << inkRight << " in " << r.left << ".." << r.right;
+    }
+
+    // Between the message (or the icon, whichever reaches lower) and the
+    // buttons the dialog shows its background only.
+    for (int y = std::max<LONG>(textRect.bottom, iconPos.y + kIcon); y < info.buttons[0].rect.top; ++y)
+        EXPECT_EQ(picture->Width(), shown.BackgroundInRow(y, 0, picture->Width())) << "row " << y;
 }
 
 } // namespace

@@ -240,6 +240,10 @@ TEST(Layout, WrapsWithTheRealDialogFont)
     ASSERT_TRUE(font.CreateFontIndirect(&logFont));
     {
         CSelectFont select(dc, font);
+        // Wine's own Tahoma, not a stand-in with other metrics.
+        wchar_t face[LF_FACESIZE] = {};
+        ::GetTextFaceW(dc, LF_FACESIZE, face);
+        EXPECT_STREQ(L"Tahoma", face) << "Wine's fonts (fonts-wine) are missing";
         const Message::DcTextMeasurer measure(dc);
         const SIZE line = measure.Measure(L"x", 1);
         ASSERT_GT(line.cy, 0);

@@ -4,6 +4,7 @@
 # check and for answers of 1, 16 and 64 MB, endless ones, a short body that
 # is not XML and header lines without end (its box also held open 30 s).
 # Usage: tools/benchmarks/run_launcher_memory.sh
+set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/common.sh"
 
 ensure_packages

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Builds the test tree, starts the update service on loopback and runs the
-# service benchmark under Wine: calls per second and peak memory for large
-# skipped headers.  Usage: tools/benchmarks/run_service_benchmark.sh [calls]
+# Builds the launcher and the test tree, starts the update service on
+# loopback and runs the service benchmark under Wine: calls per second and
+# peak memory for large skipped headers.
+# Usage: tools/benchmarks/run_service_benchmark.sh [calls]
+set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/common.sh"
 
 ensure_packages
-configure_and_build "$BUILD_DIR" "$TEST_TOOLCHAIN"
+build
 trap 'stop_service benchmark; stop_all' EXIT
 start_wine
 start_service benchmark

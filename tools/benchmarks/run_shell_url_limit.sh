@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Builds the test tree and measures, under its Wine prefix, the longest
-# download URL that the shell opens without ending the calling process.
+# Builds the launcher and the test tree and measures, under its Wine prefix,
+# the longest download URL that the shell opens without ending the caller.
 # Usage: tools/benchmarks/run_shell_url_limit.sh
+set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/common.sh"
 
 ensure_packages
-configure_and_build "$BUILD_DIR" "$TEST_TOOLCHAIN"
+build
 trap stop_all EXIT
 start_display
 start_wine

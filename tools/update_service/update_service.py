@@ -521,20 +521,26 @@ def start(args, serve_argv):
 
 
 def stop(args):
-    shutdown(args.port)
-    for _ in range(50):
-        if port_free(args.port):
-            return 0
-        time.sleep(0.1)
-    if args.pidfile and os.path.exists(args.pidfile):
-        with open(args.pidfile) as f:
-            pid = int(f.read().strip() or 0)
-        if pid:
-            try:
-                os.kill(pid, 15)
-            except OSError:
-                pass
-    return 0
+    if not shutdown(args.port) and port_free(args.port):
+        print("no update service on port %d" % args.port)
+        return 0
+    # Asked to end; one that does not is ended by its process id.
+    for attempt in range(2):
+        for _ in range(50):
+            if port_free(args.port):
+                print("update service on port %d stopped" % args.port)
+                return 0
+            time.sleep(0.1)
+        if attempt == 0 and args.pidfile and os.path.exists(args.pidfile):
+            with open(args.pidfile) as f:
+                pid = int(f.read().strip() or 0)
+            if pid:
+                try:
+                    os.kill(pid, 15)
+                except OSError:
+                    pass
+    print("port %d is still in use after stopping the update service" % args.port, file=sys.stderr)
+    return 1
 
 
 def main(argv):
