@@ -43,6 +43,20 @@ unsigned short UpdateServicePort()
     return UPDATE_TEST_SERVICE_PORT;
 }
 
+unsigned short ClosedPort()
+{
+    static WinsockStartup startup;
+    const Socket socket;
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof address;
+    if (::bind(socket.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::getsockname(socket.Get(), reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        return 0;
+    return ntohs(address.sin_port);
+}
+
 std::wstring UpdateServiceUrl(unsigned short port)
 {
     return L"http://127.0.0.1:" + std::to_wstring(port) + L"/Service.asmx";

@@ -10,6 +10,10 @@ namespace test {
 // UPDATE_TEST_SERVICE_PORT.
 unsigned short UpdateServicePort();
 
+// A loopback port that nobody listens on: one the system handed out and took
+// back (the ports beside the service's serve the TLS and proxy tests).
+unsigned short ClosedPort();
+
 // "http://127.0.0.1:<port>/Service.asmx".
 std::wstring UpdateServiceUrl(unsigned short port = UpdateServicePort());
 

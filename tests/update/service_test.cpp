@@ -203,7 +203,7 @@ TEST_F(UpdateService, FaultIsReadForDiagnosis)
 
 TEST_F(UpdateService, UnreachablePortFailsAtSend)
 {
-    Proxy proxy(test::UpdateServiceUrl(static_cast<unsigned short>(test::UpdateServicePort() + 1)).c_str());
+    Proxy proxy(test::UpdateServiceUrl(test::ClosedPort()).c_str());
     proxy.SetTimeLimit(2000);
     const Outcome outcome = Call(proxy);
     EXPECT_EQ(E_FAIL, outcome.hr);
