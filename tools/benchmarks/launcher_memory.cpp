@@ -47,7 +47,7 @@ double PeakWorkingSetMb(HANDLE process)
 {
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof counters;
-    return ::GetProcessMemoryInfo(process, &counters, sizeof counters) ? counters.PeakWorkingSetSize / 1048576.0 : 0;
+    return ::GetProcessMemoryInfo(process, &counters, sizeof counters) ? static_cast<double>(counters.PeakWorkingSetSize) / 1048576.0 : 0;
 }
 
 // Starts the launcher and follows its peak working set until its box shows
@@ -74,7 +74,7 @@ Result RunLauncher(const std::wstring& launcher)
             result.peakMb = peak;
         dialog = driver::WaitForDialog(process.Id(), 25);
     }
-    result.seconds = (::GetTickCount64() - begin) / 1000.0;
+    result.seconds = static_cast<double>(::GetTickCount64() - begin) / 1000.0;
     if (dialog) {
         result.box = true;
         const double peak = PeakWorkingSetMb(handle);
