@@ -80,9 +80,9 @@ configure_and_build() { # dir toolchain extra-args...
   cmake --build "$dir" -j "$(nproc)"
 }
 
-build() {
-  configure_and_build "$RELEASE_DIR" mingw-w64-i686.cmake -DBUILD_TESTING=OFF
-  configure_and_build "$BUILD_DIR" "$TEST_TOOLCHAIN" -DRELEASE_LAUNCHER="$RELEASE_DIR/launcher.exe"
+build() { # [cmake options for both builds]
+  configure_and_build "$RELEASE_DIR" mingw-w64-i686.cmake -DBUILD_TESTING=OFF "$@"
+  configure_and_build "$BUILD_DIR" "$TEST_TOOLCHAIN" -DRELEASE_LAUNCHER="$RELEASE_DIR/launcher.exe" "$@"
 }
 
 XVFB_PID=

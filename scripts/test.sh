@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Builds everything and runs the whole test suite under Wine: on the 32-bit
+# Checks the sources' format, builds everything with warnings as errors,
+# runs clang-tidy and then the whole test suite under Wine: on the 32-bit
 # build where this machine starts 32-bit programs, else on the 64-bit one.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-ensure_packages
-build
+ensure_packages "${PACKAGES[@]}" "${CHECK_PACKAGES[@]}"
+bash "$ROOT/scripts/check-format.sh"
+build -DWARNINGS_AS_ERRORS=ON
+bash "$ROOT/scripts/check-tidy.sh" "$RELEASE_DIR" "$BUILD_DIR"
 trap stop_all EXIT
 start_display
 start_wine
