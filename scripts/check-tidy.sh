@@ -9,9 +9,9 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 databases=()
 for dir in "$@"; do databases+=("$dir/compile_commands.json"); done
 out=$1/tidy
-python3 "$ROOT/scripts/tidy_commands.py" "$ROOT" "$out" "${databases[@]}"
-mapfile -t files < <(python3 -c 'import json, sys; [print(e["file"]) for e in json.load(open(sys.argv[1]))]' \
-  "$out/compile_commands.json")
+listed=$(python3 "$ROOT/scripts/tidy_commands.py" "$ROOT" "$out" "${databases[@]}")
+mapfile -t files <<<"$listed"
+[ -n "$listed" ] || { echo "==> clang-tidy: no sources of ours in ${databases[*]}" >&2; exit 1; }
 
 # Two files at a time; a header's findings show once for every file that
 # includes it, so they are counted once.

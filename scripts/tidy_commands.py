@@ -4,7 +4,7 @@ The builds compile with MinGW-w64's g++; clang parses the same sources given
 the MinGW target, the MinGW headers as its sysroot (never /usr/include) and
 the libstdc++ headers of that g++. Only our own sources are kept (not the
 GoogleTest sources), each once: the first database that compiles a file
-gives its command.
+gives its command. Prints the files kept.
 
 usage: tidy_commands.py ROOT OUT_DIR DATABASE...
 """
@@ -29,7 +29,12 @@ def clang_command(entry, cache):
     args = shlex.split(entry["command"])
     compiler, rest = args[0], []
     # CMake passes the include folders of MinGW builds in response files.
+    # Warnings are the compiler's to report: clang's -Wconversion takes in
+    # sign conversions, which GCC's leaves out, and -Werror would make each
+    # an error of clang-tidy's.
     for arg in args[1:]:
+        if arg == "-Werror" or arg.startswith("-Werror="):
+            continue
         if arg.startswith("@"):
             with open(os.path.join(entry["directory"], arg[1:])) as f:
                 rest += shlex.split(f.read())
@@ -58,6 +63,8 @@ def main():
     os.makedirs(out_dir, exist_ok=True)
     with open(os.path.join(out_dir, "compile_commands.json"), "w") as f:
         json.dump(entries, f, indent=1)
+    for entry in entries:
+        print(entry["file"])
 
 
 if __name__ == "__main__":
