@@ -55,10 +55,13 @@ PACKAGES=(cmake make g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-
           libboost-dev googletest wine wine64 fonts-wine xvfb x11-apps imagemagick python3
           osslsigncode openssl ca-certificates tinyproxy-bin)
 [ "$TEST_ARCH" = x86 ] && PACKAGES+=(wine32:i386)
+# The test command's checks of the sources (scripts/check-format.sh, check-tidy.sh).
+CHECK_PACKAGES=(clang-format clang-tidy)
 
-ensure_packages() {
-  local missing=()
-  for p in "${PACKAGES[@]}"; do
+ensure_packages() { # [package...], PACKAGES when none are named
+  local missing=() p
+  [ $# -gt 0 ] || set -- "${PACKAGES[@]}"
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
@@ -81,9 +84,9 @@ configure_and_build() { # preset dir extra-args...
 }
 
 # The shipped launcher, then the test build that checks and installs it.
-build() {
-  configure_and_build release-x86 "$RELEASE_DIR"
-  configure_and_build "test-$TEST_ARCH" "$BUILD_DIR" -DRELEASE_LAUNCHER="$RELEASE_DIR/launcher.exe"
+build() { # [cmake options for both builds]
+  configure_and_build release-x86 "$RELEASE_DIR" "$@"
+  configure_and_build "test-$TEST_ARCH" "$BUILD_DIR" -DRELEASE_LAUNCHER="$RELEASE_DIR/launcher.exe" "$@"
 }
 
 # The certificates of the TLS tests, in $BUILD_DIR/tls (where the test

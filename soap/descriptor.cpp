@@ -4,6 +4,8 @@
 
 namespace {
 
+// The formatter would put each name on a line of its own.
+// clang-format off
 #define SOAP_TYPE(name) {name, L##name, sizeof(name) - 1}
 const SoapTypeName kTypeNames[SoapType::kCount] = {
     SOAP_TYPE("string"), SOAP_TYPE("boolean"), SOAP_TYPE("float"), SOAP_TYPE("double"),
@@ -20,6 +22,7 @@ const SoapTypeName kTypeNames[SoapType::kCount] = {
     SOAP_TYPE("gDay"),
 };
 #undef SOAP_TYPE
+// clang-format on
 
 } // namespace
 

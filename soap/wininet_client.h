@@ -42,7 +42,7 @@ const wchar_t* ClientErrorName(ClientError error);
 // Nothing closes a handle at the deadline: closing a request whose body has
 // not ended makes WinINet under Wine read the rest first (see CloseRequest).
 // An answer of the update service is a few hundred bytes.
-constexpr ULONGLONG kResponseByteLimit = 1024 * 1024;
+constexpr ULONGLONG kResponseByteLimit = 1024ULL * 1024;
 constexpr DWORD kDefaultTotalTimeLimit = 10000;
 
 class CSoapWininetClient {

@@ -32,6 +32,8 @@ const DescriptorEntry kNoEntries[] = {
     {0, nullptr, nullptr, 0, 0, 0, 0, nullptr, nullptr, 0, 0, nullptr, nullptr, 0},
 };
 
+// The formatter would put each field on a line of its own.
+// clang-format off
 const Descriptor kGetVersionInfo = {
     NameHash(L"GetVersionInfoResponse", 22), "GetVersionInfo", L"GetVersionInfoResponse", 14, 22,
     SoapKind::kOperation, kGetVersionInfoEntries, static_cast<int>(sizeof(Record)), 1, -1, kCallFlags,
@@ -43,6 +45,7 @@ const Descriptor kGetVersionInfoHeaders = {
     SoapKind::kHeaderList, kNoEntries, 0, 0, -1, kCallFlags,
     kNamespaceHash, kUpdateServiceNamespaceA, kUpdateServiceNamespace, kNamespaceLength,
 };
+// clang-format on
 
 const Descriptor* const kOperations[] = {&kGetVersionInfo, nullptr};
 const Descriptor* const kHeaders[] = {&kGetVersionInfoHeaders, nullptr};

@@ -100,7 +100,7 @@ public:
     }
 
 private:
-    void Serve(std::wstring application, std::wstring commandLine)
+    void Serve(const std::wstring& application, std::wstring commandLine)
     {
         STARTUPINFOW startup = {};
         startup.cb = sizeof startup;

@@ -63,6 +63,7 @@ protected:
 std::vector<std::wstring> Labels(const std::vector<driver::Button>& buttons)
 {
     std::vector<std::wstring> labels;
+    labels.reserve(buttons.size());
     for (const driver::Button& b : buttons)
         labels.push_back(b.text);
     return labels;

@@ -24,7 +24,7 @@ TEST(ScopedHandle, ClosesOnceWhateverPathOwnershipTakes)
     {
         Scoped first(&a);
         Scoped second(std::move(first));
-        EXPECT_FALSE(first);
+        EXPECT_FALSE(first); // NOLINT(bugprone-use-after-move): what a move leaves behind is what is tested
         EXPECT_EQ(&a, second.get());
         second.reset(&b); // closes a
         EXPECT_EQ(1, g_closed);

@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 
 namespace {
@@ -37,7 +36,7 @@ public:
             const std::string& part = m_offset < m_prefix.size() ? m_prefix : m_piece;
             const size_t at = m_offset < m_prefix.size() ? m_offset : (m_offset - m_prefix.size()) % m_piece.size();
             const size_t n = std::min<size_t>({size - done, part.size() - at, m_limit - m_offset});
-            std::memcpy(out + done, part.data() + at, n);
+            std::copy_n(part.data() + at, n, out + done);
             done += static_cast<ULONG>(n);
             m_offset += n;
         }

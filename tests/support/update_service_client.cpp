@@ -126,7 +126,7 @@ bool UpdateServiceControl::Exchange(const char* method, const std::string& path,
     const size_t end = answer.find("\r\n\r\n");
     if (answer.compare(0, 5, "HTTP/") != 0 || end == std::string::npos)
         return false;
-    const int code = std::atoi(answer.c_str() + answer.find(' ') + 1);
+    const int code = static_cast<int>(std::strtol(answer.c_str() + answer.find(' ') + 1, nullptr, 10));
     if (status)
         *status = code;
     if (reply)
@@ -152,7 +152,11 @@ bool UpdateServiceControl::SetDefault(const std::string& answerJson)
 int UpdateServiceControl::RequestCount()
 {
     std::string reply;
-    return Exchange("GET", "/control/requests/count", "", &reply) ? std::atoi(reply.c_str()) : -1;
+    if (!Exchange("GET", "/control/requests/count", "", &reply))
+        return -1;
+    char* end = nullptr;
+    const long count = std::strtol(reply.c_str(), &end, 10);
+    return end != reply.c_str() ? static_cast<int>(count) : -1; // an answer that is no number is no count
 }
 
 std::string UpdateServiceControl::Request(int index)

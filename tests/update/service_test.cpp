@@ -51,7 +51,7 @@ protected:
         Proxy proxy(test::UpdateServiceUrl().c_str());
         proxy.SetTimeLimit(2000);
         proxy.SetTotalTimeLimit(totalLimit);
-        const Outcome outcome = Call(proxy);
+        Outcome outcome = Call(proxy);
         if (stage)
             *stage = proxy.GetClientError();
         return outcome;

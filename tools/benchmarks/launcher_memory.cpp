@@ -85,7 +85,7 @@ Result RunLauncher(const std::wstring& launcher, DWORD holdMs)
             result.peakMb = peak;
         dialog = driver::WaitForDialog(process.Id(), 25);
     }
-    result.seconds = (::GetTickCount64() - begin) / 1000.0;
+    result.seconds = static_cast<double>(::GetTickCount64() - begin) / 1000.0;
     if (dialog) {
         result.box = true;
         result.boxMb = Counters(handle).WorkingSetSize / 1048576.0;

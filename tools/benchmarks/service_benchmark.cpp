@@ -137,7 +137,8 @@ Memory PeakMemory()
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof counters;
     ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters);
-    return {counters.PeakWorkingSetSize / 1048576.0, counters.PeakPagefileUsage / 1048576.0};
+    return {static_cast<double>(counters.PeakWorkingSetSize) / 1048576.0,
+            static_cast<double>(counters.PeakPagefileUsage) / 1048576.0};
 }
 
 } // namespace
@@ -163,7 +164,7 @@ int wmain(int argc, wchar_t** argv)
     const ULONGLONG start = ::GetTickCount64();
     for (int i = 0; i < calls; ++i)
         failures += FAILED(CallOnce(url, nullptr));
-    const double seconds = (::GetTickCount64() - start) / 1000.0;
+    const double seconds = static_cast<double>(::GetTickCount64() - start) / 1000.0;
     std::printf("typical answer: %d calls in %.2f s = %.1f calls/s (%d failed), a new proxy per call\n", calls,
                 seconds, calls / seconds, failures);
     const Memory base = PeakMemory();
@@ -195,7 +196,7 @@ int wmain(int argc, wchar_t** argv)
             size_t length = 0;
             const ULONGLONG begin = ::GetTickCount64();
             const HRESULT hr = raw ? ReadRaw(port, &length) : CallOnce(url, &length);
-            const double took = (::GetTickCount64() - begin) / 1000.0;
+            const double took = static_cast<double>(::GetTickCount64() - begin) / 1000.0;
             const Memory peak = PeakMemory();
             std::printf("skipped Header %2d MB of %s: hr 0x%08lx, answer %u chars, %.2f s (%.1f MB/s); "
                         "peak working set %.1f MB, peak pagefile %.1f MB\n",
