@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
-mapfile -t files < <(find framework launcher message soap ui update tests tools -name '*.cpp' -o -name '*.h' | sort)
+mapfile -t files < <(find framework launcher message soap ui update tests tools native -name '*.cpp' -o -name '*.h' | sort)
 if [ "${1:-}" = --fix ]; then
   clang-format -i "${files[@]}"
   exit 0
