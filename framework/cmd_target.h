@@ -18,7 +18,7 @@ struct MessageMapEntry {
 };
 
 struct MessageMap {
-    const MessageMap* base;      // null at the root
+    const MessageMap* base;         // null at the root
     const MessageMapEntry* entries; // ends with an entry whose thunk is null
 };
 

@@ -42,8 +42,7 @@ int CString::Delete(int index, int count)
     const int length = GetLength();
     index = std::max(index, 0);
     if (count > 0 && index < length) {
-        Writable().erase(static_cast<size_t>(index),
-                         static_cast<size_t>(std::min(count, length - index)));
+        Writable().erase(static_cast<size_t>(index), static_cast<size_t>(std::min(count, length - index)));
         if (m_data->empty())
             m_data.reset();
     }

@@ -16,10 +16,7 @@ public:
     operator HDC() const { return m_hDC; }
 
     SIZE GetTextExtent(const wchar_t* text, int length) const;
-    BOOL TextOut(int x, int y, const wchar_t* text, int length)
-    {
-        return ::TextOutW(m_hDC, x, y, text, length);
-    }
+    BOOL TextOut(int x, int y, const wchar_t* text, int length) { return ::TextOutW(m_hDC, x, y, text, length); }
     HGDIOBJ SelectObject(HGDIOBJ object) { return ::SelectObject(m_hDC, object); }
     HGDIOBJ GetCurrentObject(UINT type) const { return ::GetCurrentObject(m_hDC, type); }
     COLORREF SetTextColor(COLORREF color) { return ::SetTextColor(m_hDC, color); }

@@ -7,8 +7,7 @@ DEFINE_WINDOW_CLASS(CDialog, CWnd,
                     CommandEntry<&CDialog::OnOK>(IDOK),
                     CommandEntry<&CDialog::OnCancel>(IDCANCEL));
 
-CDialog::CDialog(const DialogTemplate& dialogTemplate, CWnd* parent)
-    : m_pParentWnd(parent), m_template(dialogTemplate)
+CDialog::CDialog(const DialogTemplate& dialogTemplate, CWnd* parent) : m_pParentWnd(parent), m_template(dialogTemplate)
 {
 }
 
@@ -37,8 +36,8 @@ INT_PTR CDialog::DoModal()
     HWND owner = m_pParentWnd ? m_pParentWnd->GetSafeHwnd() : nullptr;
     m_modalDone = false;
     m_modalResult = -1;
-    HWND hwnd = ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr), m_template.Get(), owner,
-                                             &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    HWND hwnd = ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr), m_template.Get(), owner, &CDialog::DialogProc,
+                                             reinterpret_cast<LPARAM>(this));
     if (!hwnd)
         return -1;
 

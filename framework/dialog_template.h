@@ -17,8 +17,8 @@ struct DialogTemplateFont {
 
 class DialogTemplate {
 public:
-    DialogTemplate(DWORD style, DWORD exStyle, short x, short y, short cx, short cy,
-                   const std::wstring& title, const DialogTemplateFont& font);
+    DialogTemplate(DWORD style, DWORD exStyle, short x, short y, short cx, short cy, const std::wstring& title,
+                   const DialogTemplateFont& font);
 
     // The bytes to hand to CreateDialogIndirectParamW; DWORD-aligned.
     const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(m_words.data()); }

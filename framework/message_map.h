@@ -50,7 +50,8 @@ LRESULT Call(CCmdTarget& target, Args... args)
 template <auto Handler>
 constexpr MessageMapEntry MessageEntry(UINT message)
 {
-    if constexpr (std::is_invocable_v<decltype(Handler), typename MessageMapDetail::HandlerOf<decltype(Handler)>::Class&>)
+    if constexpr (std::is_invocable_v<decltype(Handler),
+                                      typename MessageMapDetail::HandlerOf<decltype(Handler)>::Class&>)
         return {message, 0, 0, [](CCmdTarget& t, WPARAM, LPARAM) { return MessageMapDetail::Call<Handler>(t); }};
     else
         return {message, 0, 0, [](CCmdTarget& t, WPARAM wParam, LPARAM lParam) {
@@ -64,8 +65,9 @@ template <auto Handler>
 constexpr MessageMapEntry MouseEntry(UINT message)
 {
     return {message, 0, 0, [](CCmdTarget& t, WPARAM wParam, LPARAM lParam) {
-                return MessageMapDetail::Call<Handler>(t, static_cast<UINT>(wParam),
-                                                       POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+                return MessageMapDetail::Call<Handler>(
+                    t, static_cast<UINT>(wParam),
+                    POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
             }};
 }
 
@@ -83,7 +85,8 @@ constexpr MessageMapEntry CommandRangeEntry(UINT first, UINT last)
 {
     return {WM_COMMAND, first, last, [](CCmdTarget& t, WPARAM wParam, LPARAM lParam) {
                 return MessageMapDetail::Call<Handler>(t, static_cast<UINT>(LOWORD(wParam)),
-                                                       static_cast<UINT>(HIWORD(wParam)), reinterpret_cast<HWND>(lParam));
+                                                       static_cast<UINT>(HIWORD(wParam)),
+                                                       reinterpret_cast<HWND>(lParam));
             }};
 }
 
@@ -100,7 +103,10 @@ constexpr MessageMapEntry kEndOfMessageMap = {0, 0, 0, nullptr};
 // leave the class body in public access.
 #define MESSAGE_MAP_MEMBERS()                                                                                          \
 public:                                                                                                                \
-    const MessageMap* GetMessageMap() const override { return &s_messageMap; }                                         \
+    const MessageMap* GetMessageMap() const override                                                                   \
+    {                                                                                                                  \
+        return &s_messageMap;                                                                                          \
+    }                                                                                                                  \
     static const MessageMapEntry s_messageEntries[];                                                                   \
     static const MessageMap s_messageMap
 
@@ -108,7 +114,10 @@ public:                                                                         
 // with their accessors.
 #define WINDOW_CLASS_MEMBERS(Name)                                                                                     \
 public:                                                                                                                \
-    const CRuntimeClass* GetRuntimeClass() const override { return &class##Name; }                                     \
+    const CRuntimeClass* GetRuntimeClass() const override                                                              \
+    {                                                                                                                  \
+        return &class##Name;                                                                                           \
+    }                                                                                                                  \
     static const CRuntimeClass class##Name;                                                                            \
     MESSAGE_MAP_MEMBERS()
 

@@ -41,6 +41,5 @@ public:
     MESSAGE_MAP_MEMBERS();
 
 public:
-
     HWND m_hWnd = nullptr; // owned or not as the derived class says
 };

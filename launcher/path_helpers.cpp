@@ -60,9 +60,7 @@ DWORD NextModuleBufferSize(DWORD size)
 
 std::wstring GetModuleFileName()
 {
-    return ReadModuleFileName([](wchar_t* buffer, DWORD size) {
-        return ::GetModuleFileNameW(nullptr, buffer, size);
-    });
+    return ReadModuleFileName([](wchar_t* buffer, DWORD size) { return ::GetModuleFileNameW(nullptr, buffer, size); });
 }
 
 std::wstring GetModuleDirectory()

@@ -31,8 +31,8 @@ void ProcessLauncher::Launch()
 
     PROCESS_INFORMATION info = {};
     // A failed start is silent: the launcher exits as usual.
-    ::CreateProcessW(m_executablePath.c_str(), m_commandLine.data(), &security, &security, FALSE, 0,
-                     nullptr, workingDirectory.c_str(), &startup, &info);
+    ::CreateProcessW(m_executablePath.c_str(), m_commandLine.data(), &security, &security, FALSE, 0, nullptr,
+                     workingDirectory.c_str(), &startup, &info);
     const ScopedKernelHandle thread(info.hThread);
     m_process.reset(info.hProcess);
 }

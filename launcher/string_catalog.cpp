@@ -22,13 +22,14 @@ const Row g_englishTable[] = {
     {StringId::NoLabel, L"No"},
     {StringId::CloseLabel, L"Close"},
     {StringId::NewVersionText, L"A new version is available for download.\n\nNote: You do not need to uninstall your\n"
-         L"previous version before you install this one."},
+                               L"previous version before you install this one."},
     {StringId::LatestVersionText, L"You are currently using the latest\nversion. Thank you for checking!"},
     {StringId::ConnectionErrorText, L"Error connection to server."},
     {StringId::ProductName, L"Velto Backup"},
     {StringId::CheckOnlinePrompt, L"Click \u201CContinue\u201D to check for updates online"},
     {StringId::AllowAutomaticUpdatesLabel, L"Allow automatic updates"},
-    {StringId::AllowAutomaticUpdatesHint, L"By checking this box, you allow Velto Backup to automatically check for future updates"},
+    {StringId::AllowAutomaticUpdatesHint,
+     L"By checking this box, you allow Velto Backup to automatically check for future updates"},
     {StringId::ContinueLabel, L"Continue"},
 };
 
@@ -43,7 +44,8 @@ const Row g_spanishTable[] = {
     {StringId::ProductName, L"Velto Backup"},
     {StringId::CheckOnlinePrompt, L"Click \u201CContinue\u201D to check for updates online"},
     {StringId::AllowAutomaticUpdatesLabel, L"Allow automatic updates"},
-    {StringId::AllowAutomaticUpdatesHint, L"By checking this box, you allow Velto Backup to automatically check for future updates"},
+    {StringId::AllowAutomaticUpdatesHint,
+     L"By checking this box, you allow Velto Backup to automatically check for future updates"},
     {StringId::ContinueLabel, L"Continue"},
 };
 

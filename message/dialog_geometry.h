@@ -19,8 +19,8 @@ int IconAllowance(int iconWidth);
 int MaxTextWidth(int iconWidth);
 
 struct DialogGeometry {
-    RECT textRect;  // client coordinates
-    POINT iconPos;  // client coordinates
+    RECT textRect;   // client coordinates
+    POINT iconPos;   // client coordinates
     SIZE windowSize; // outer size of the dialog
 };
 

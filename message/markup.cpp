@@ -13,8 +13,8 @@ using xp::as_xpr;
 
 const wsregex& SchemeRegex()
 {
-    static const wsregex regex = (as_xpr(L"http") >> !as_xpr(L's')) | L"ftp" | L"gopher" | L"telnet" |
-                                 L"file" | L"notes" | L"ms-help";
+    static const wsregex regex =
+        (as_xpr(L"http") >> !as_xpr(L's')) | L"ftp" | L"gopher" | L"telnet" | L"file" | L"notes" | L"ms-help";
     return regex;
 }
 
@@ -26,10 +26,9 @@ const wsregex& LinkPrefixRegex()
 
 const wsregex& UrlCharsRegex()
 {
-    static const wsregex regex =
-        *(xp::_w | xp::_d |
-          (xp::set = L':', L'#', L'@', L'%', L'/', L';', L'$', L'(', L')', L'~', L'_', L'?', L'+', L'-', L'=',
-           L'\\', L'.', L'&'));
+    static const wsregex regex = *(xp::_w | xp::_d |
+                                   (xp::set = L':', L'#', L'@', L'%', L'/', L';', L'$', L'(', L')', L'~', L'_', L'?',
+                                    L'+', L'-', L'=', L'\\', L'.', L'&'));
     return regex;
 }
 
@@ -53,8 +52,7 @@ const wsregex& WordRegex()
 
 const wsregex& LineBreakRegex()
 {
-    static const wsregex regex =
-        as_xpr(L"\r\n") | (xp::set = L'\r', L'\n', L'\f', L'\x0085', L'\x2028', L'\x2029');
+    static const wsregex regex = as_xpr(L"\r\n") | (xp::set = L'\r', L'\n', L'\f', L'\x0085', L'\x2028', L'\x2029');
     return regex;
 }
 

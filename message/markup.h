@@ -29,8 +29,7 @@ void SplitLines(const std::wstring& text, const boost::function<void(const std::
 struct BackInserter {
     using result_type = void;
     void operator()(Elements& elements, const std::wstring& line, bool moreFollow) const;
-    void operator()(Elements& elements, const std::wstring& line, bool moreFollow,
-                    const std::wstring& target) const;
+    void operator()(Elements& elements, const std::wstring& line, bool moreFollow, const std::wstring& target) const;
 };
 
 } // namespace Message

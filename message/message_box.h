@@ -8,8 +8,7 @@ namespace Message {
 
 // Shows the message box modally over `parent` (may be null) and returns the
 // identifier that ended it, or -1 when the dialog could not be created.
-int Show(const CString& caption, const CString& text, Type type, const ButtonSpecs& buttons,
-         HWND parent = nullptr);
+int Show(const CString& caption, const CString& text, Type type, const ButtonSpecs& buttons, HWND parent = nullptr);
 // The same with one standard button (IDOK, IDCANCEL, IDYES, IDNO, IDCLOSE).
 int Show(int buttonId, const CString& caption, const CString& text, Type type, HWND parent = nullptr);
 

@@ -80,9 +80,9 @@ DEFINE_WINDOW_CLASS(Dialog, SkinDialog,
 
 const DialogTemplate& ExtendedMessageBoxTemplate()
 {
-    static const DialogTemplate dialogTemplate(kDialogStyle, kDialogExStyle, 0, 0, 186, 90, L"",
-                                               DialogTemplateFont{8, FW_NORMAL, FALSE, DEFAULT_CHARSET,
-                                                                  L"MS Shell Dlg"});
+    static const DialogTemplate dialogTemplate(
+        kDialogStyle, kDialogExStyle, 0, 0, 186, 90, L"",
+        DialogTemplateFont{8, FW_NORMAL, FALSE, DEFAULT_CHARSET, L"MS Shell Dlg"});
     return dialogTemplate;
 }
 
@@ -174,11 +174,10 @@ void Dialog::CreateReaderText()
     // dialog paints the text itself. Mouse input passes through it to the
     // dialog, and as a group of its own it never takes the focus.
     const std::wstring text = ReadableText(m_elements, false);
-    HWND reader = ::CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT | SS_NOPREFIX,
-                                    m_textShown.left, m_textShown.top, m_textShown.right - m_textShown.left,
-                                    m_textShown.bottom - m_textShown.top, m_hWnd,
-                                    reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kReaderTextId)),
-                                    ::GetModuleHandleW(nullptr), nullptr);
+    HWND reader = ::CreateWindowExW(
+        0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT | SS_NOPREFIX, m_textShown.left,
+        m_textShown.top, m_textShown.right - m_textShown.left, m_textShown.bottom - m_textShown.top, m_hWnd,
+        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kReaderTextId)), ::GetModuleHandleW(nullptr), nullptr);
     if (!reader)
         return;
     ::SetWindowLongPtrW(reader, GWLP_USERDATA, ::GetWindowLongPtrW(reader, GWLP_WNDPROC));
@@ -278,8 +277,8 @@ void Dialog::OnPaint()
     }
     dc.SetBkMode(TRANSPARENT);
     dc.SetGraphicsMode(GM_ADVANCED);
-    const XFORM shift = {1.0f, 0.0f, 0.0f, 1.0f, static_cast<FLOAT>(m_textRect.left),
-                         static_cast<FLOAT>(m_textRect.top)};
+    const XFORM shift = {
+        1.0f, 0.0f, 0.0f, 1.0f, static_cast<FLOAT>(m_textRect.left), static_cast<FLOAT>(m_textRect.top)};
     dc.SetWorldTransform(&shift);
     for (const auto& element : m_elements)
         element->Paint(dc);

@@ -55,9 +55,9 @@ SendOutcome SendRequestWithin(HINTERNET request, INTERNET_PORT serverPort, const
         if (!job->m_done)
             return SendOutcome::Failed;
         helper = std::thread([job] {
-            job->m_sent = ::HttpSendRequestW(job->m_request, job->m_headers.c_str(),
-                                             static_cast<DWORD>(job->m_headers.size()), job->m_body.data(),
-                                             static_cast<DWORD>(job->m_body.size()));
+            job->m_sent =
+                ::HttpSendRequestW(job->m_request, job->m_headers.c_str(), static_cast<DWORD>(job->m_headers.size()),
+                                   job->m_body.data(), static_cast<DWORD>(job->m_body.size()));
             ::SetEvent(job->m_done.get());
         });
     } catch (const std::exception&) {

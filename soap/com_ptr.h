@@ -9,7 +9,11 @@ class ComPtr {
 public:
     ComPtr() = default;
     // Takes a new reference to `p`.
-    explicit ComPtr(T* p) : m_p(p) { if (m_p) m_p->AddRef(); }
+    explicit ComPtr(T* p) : m_p(p)
+    {
+        if (m_p)
+            m_p->AddRef();
+    }
     ~ComPtr() { Reset(); }
     ComPtr(const ComPtr&) = delete;
     ComPtr& operator=(const ComPtr&) = delete;

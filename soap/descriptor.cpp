@@ -35,8 +35,7 @@ SoapTypeName GetSoapTypeName(int typeCode)
 
 bool IsStringType(int typeCode)
 {
-    return typeCode == 0 || typeCode == 5 || (typeCode >= 8 && typeCode <= 22) ||
-           (typeCode >= 36 && typeCode <= 43);
+    return typeCode == 0 || typeCode == 5 || (typeCode >= 8 && typeCode <= 22) || (typeCode >= 36 && typeCode <= 43);
 }
 
 bool NamesEqual(ULONG hashA, const wchar_t* a, int lengthA, ULONG hashB, const wchar_t* b, int lengthB)

@@ -6,17 +6,17 @@
 struct DescriptorEntry;
 
 struct Descriptor {
-    ULONG m_nameHash;            // NameHash of m_nameW
-    const char* m_nameA;         // element name written in requests
-    const wchar_t* m_nameW;      // element name the service answers with
+    ULONG m_nameHash;       // NameHash of m_nameW
+    const char* m_nameA;    // element name written in requests
+    const wchar_t* m_nameW; // element name the service answers with
     int m_nameLengthA;
     int m_nameLengthW;
-    int m_kind;                  // SoapKind
+    int m_kind;                       // SoapKind
     const DescriptorEntry* m_entries; // ended by an entry whose hash is 0
-    int m_recordSize;            // bytes of the parameter record
-    int m_elementCount;          // elements expected inside the wrapper
-    int m_returnValueIndex;      // -1: none
-    ULONG m_callFlags;           // SoapFlag bits
+    int m_recordSize;                 // bytes of the parameter record
+    int m_elementCount;               // elements expected inside the wrapper
+    int m_returnValueIndex;           // -1: none
+    ULONG m_callFlags;                // SoapFlag bits
     ULONG m_namespaceHash;
     const char* m_namespaceA;
     const wchar_t* m_namespaceW;
@@ -24,17 +24,17 @@ struct Descriptor {
 };
 
 struct DescriptorEntry {
-    ULONG m_nameHash;            // 0 ends the array
+    ULONG m_nameHash; // 0 ends the array
     const char* m_nameA;
     const wchar_t* m_nameW;
-    int m_nameLength;            // the same for both forms
-    int m_typeCode;              // SoapType, or kNestedType
-    ULONG m_flags;               // SoapFlag bits
-    int m_recordOffset;          // of the value in the parameter record
+    int m_nameLength;   // the same for both forms
+    int m_typeCode;     // SoapType, or kNestedType
+    ULONG m_flags;      // SoapFlag bits
+    int m_recordOffset; // of the value in the parameter record
     const int* m_arrayDimensions;
     const Descriptor* m_nested;
-    int m_sizeIsIndex;           // -1: none
-    ULONG m_namespaceHash;       // 0: no namespace of its own
+    int m_sizeIsIndex;     // -1: none
+    ULONG m_namespaceHash; // 0: no namespace of its own
     const char* m_namespaceA;
     const wchar_t* m_namespaceW;
     int m_namespaceLength;

@@ -32,7 +32,10 @@ struct FaultCode {
     int m_code;
 };
 constexpr FaultCode kCodes[] = {
-    {L"VersionMismatch", 15, 100}, {L"MustUnderstand", 14, 200}, {L"Client", 6, 300}, {L"Server", 6, 400},
+    {L"VersionMismatch", 15, 100},
+    {L"MustUnderstand", 14, 200},
+    {L"Client", 6, 300},
+    {L"Server", 6, 400},
 };
 
 // Stores `text` in an empty field; a second non-empty value is an error.
@@ -84,8 +87,7 @@ CSoapFaultParser::~CSoapFaultParser()
     m_skipHandler.Disengage();
 }
 
-HRESULT CSoapFaultParser::startPrefixMapping(const wchar_t* prefix, int prefixLength, const wchar_t* uri,
-                                             int uriLength)
+HRESULT CSoapFaultParser::startPrefixMapping(const wchar_t* prefix, int prefixLength, const wchar_t* uri, int uriLength)
 {
     if (!IsEnvelopeNamespace(uri, uriLength))
         return S_OK;

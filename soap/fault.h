@@ -6,11 +6,11 @@
 #include <string>
 
 struct FaultRecord {
-    int m_code = 0; // 0 none, 100 VersionMismatch, 200 MustUnderstand, 300 Client, 400 Server
+    int m_code = 0;               // 0 none, 100 VersionMismatch, 200 MustUnderstand, 300 Client, 400 Server
     std::wstring m_faultCodeText; // local part of faultcode
     std::wstring m_faultString;
     std::wstring m_faultActor;
-    std::wstring m_detail;        // markup inside detail rebuilt as text
+    std::wstring m_detail; // markup inside detail rebuilt as text
 
     void Clear();
     // Parses `stream` as a fault with `reader`, or a new reader when null;
@@ -52,7 +52,7 @@ public:
 private:
     HRESULT ReadFaultCode(const wchar_t* text, int length);
 
-    FaultRecord* m_record; // not owned
+    FaultRecord* m_record;           // not owned
     const CCallDeadline* m_deadline; // not owned
     FaultState m_state = FaultState::None;
     bool m_textTaken = false; // the current element's text was read

@@ -18,13 +18,13 @@ private:
 };
 
 struct ParseFrame {
-    void* m_target;                  // storage being filled
-    ULONG m_flags;                   // the entry's flags, plus kWaitsForValue
-    int m_index;                     // bottom frame: the operation's index
+    void* m_target; // storage being filled
+    ULONG m_flags;  // the entry's flags, plus kWaitsForValue
+    int m_index;    // bottom frame: the operation's index
     int m_expected;
     int m_received;
-    const Descriptor* m_descriptor;  // may be null
-    const DescriptorEntry* m_entry;  // may be null
+    const Descriptor* m_descriptor; // may be null
+    const DescriptorEntry* m_entry; // may be null
     ReceivedBits m_bits;
     int m_depth;
 };

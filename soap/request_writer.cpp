@@ -10,12 +10,11 @@ namespace {
 
 // The envelope start tag: the SOAP prefix and the three namespaces a
 // request may use, 227 bytes.
-constexpr char kEnvelopeStart[] =
-    "<soap:Envelope"
-    " xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\""
-    " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\""
-    " xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\""
-    " xmlns:soapenc=\"http://schemas.xmlsoap.org/soap/encoding/\">";
+constexpr char kEnvelopeStart[] = "<soap:Envelope"
+                                  " xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\""
+                                  " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\""
+                                  " xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\""
+                                  " xmlns:soapenc=\"http://schemas.xmlsoap.org/soap/encoding/\">";
 static_assert(sizeof(kEnvelopeStart) - 1 == 227);
 
 // An error in the program, not in the input: raised, never returned.
@@ -71,9 +70,10 @@ HRESULT CSoapRootHandler::WriteRequest(IWriteStream* stream)
     CPADGenerator pad;
     CRpcEncodedGenerator rpc;
     const ULONG rpcEncoded = SoapFlag::kRpc | SoapFlag::kEncoded;
-    CResponseGenerator& generator = (operation->m_callFlags & rpcEncoded) == rpcEncoded ? static_cast<CResponseGenerator&>(rpc)
-                                    : (operation->m_callFlags & SoapFlag::kWrapped)   ? static_cast<CResponseGenerator&>(pid)
-                                                                                      : static_cast<CResponseGenerator&>(pad);
+    CResponseGenerator& generator =
+        (operation->m_callFlags & rpcEncoded) == rpcEncoded ? static_cast<CResponseGenerator&>(rpc)
+        : (operation->m_callFlags & SoapFlag::kWrapped)     ? static_cast<CResponseGenerator&>(pid)
+                                                            : static_cast<CResponseGenerator&>(pad);
     if (!stream)
         return E_FAIL;
 

@@ -31,8 +31,8 @@ HRESULT CSoapRootHandler::startDocument()
     return S_OK;
 }
 
-HRESULT CSoapRootHandler::startElement(const wchar_t* uri, int uriLength, const wchar_t* localName,
-                                       int localLength, const wchar_t*, int, ISAXAttributes* attributes)
+HRESULT CSoapRootHandler::startElement(const wchar_t* uri, int uriLength, const wchar_t* localName, int localLength,
+                                       const wchar_t*, int, ISAXAttributes* attributes)
 {
     ++m_depth;
     if (FAILED(CheckDeadline(m_deadline)))
@@ -78,8 +78,7 @@ HRESULT CSoapRootHandler::startElement(const wchar_t* uri, int uriLength, const 
         if (m_frames.size() == 1 && m_depth <= m_frames.front().m_depth)
             return E_FAIL;
         return ProcessParameter(localName, localLength, attributes);
-    case ParsePhase::InHeader:
-        return ProcessParameter(localName, localLength, attributes);
+    case ParsePhase::InHeader: return ProcessParameter(localName, localLength, attributes);
     }
     return E_FAIL;
 }
@@ -202,8 +201,7 @@ bool CSoapRootHandler::FrameComplete(const ParseFrame& frame) const
     if (!frame.m_descriptor || frame.m_received == frame.m_expected)
         return true;
     size_t index = 0;
-    for (const DescriptorEntry* entry = frame.m_descriptor->m_entries; entry && entry->m_nameHash;
-         ++entry, ++index) {
+    for (const DescriptorEntry* entry = frame.m_descriptor->m_entries; entry && entry->m_nameHash; ++entry, ++index) {
         if (Receives(*entry) && !frame.m_bits.Test(index) &&
             !(entry->m_flags & (SoapFlag::kNullable | SoapFlag::kNoMarshal)) &&
             entry->m_typeCode != SoapType::kNestedType)

@@ -54,8 +54,8 @@ HRESULT CSoapRootHandler::PushFrame(void* target, const Descriptor* descriptor, 
                                     ULONG flags, int index, int expectedCount, int receivedCount)
 {
     try {
-        m_frames.push_back(ParseFrame{target, flags, index, expectedCount, receivedCount, descriptor, entry,
-                                      ReceivedBits(), m_depth});
+        m_frames.push_back(
+            ParseFrame{target, flags, index, expectedCount, receivedCount, descriptor, entry, ReceivedBits(), m_depth});
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }

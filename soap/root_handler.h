@@ -64,8 +64,8 @@ public:
     void SetParseDeadline(const CCallDeadline* deadline) { m_deadline = deadline; }
 
     // S_OK, or E_OUTOFMEMORY when the stack could not grow.
-    HRESULT PushFrame(void* target, const Descriptor* descriptor, const DescriptorEntry* entry, ULONG flags,
-                      int index, int expectedCount, int receivedCount);
+    HRESULT PushFrame(void* target, const Descriptor* descriptor, const DescriptorEntry* entry, ULONG flags, int index,
+                      int expectedCount, int receivedCount);
 
 protected:
     explicit CSoapRootHandler(ISAXXMLReader* reader = nullptr);
@@ -85,7 +85,7 @@ protected:
     bool m_noChildren = false;
     bool m_valuePending = false;
     int m_depth = 0;
-    int m_bodyDepth = 0; // depth of the Body element, once it started
+    int m_bodyDepth = 0;                       // depth of the Body element, once it started
     const CCallDeadline* m_deadline = nullptr; // not owned
 
 private:

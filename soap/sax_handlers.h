@@ -14,12 +14,11 @@ public:
     HRESULT WINAPI endDocument() override { return S_OK; }
     HRESULT WINAPI startPrefixMapping(const wchar_t*, int, const wchar_t*, int) override { return S_OK; }
     HRESULT WINAPI endPrefixMapping(const wchar_t*, int) override { return S_OK; }
-    HRESULT WINAPI startElement(const wchar_t*, int, const wchar_t*, int, const wchar_t*, int,
-                                ISAXAttributes*) override { return S_OK; }
-    HRESULT WINAPI endElement(const wchar_t*, int, const wchar_t*, int, const wchar_t*, int) override
+    HRESULT WINAPI startElement(const wchar_t*, int, const wchar_t*, int, const wchar_t*, int, ISAXAttributes*) override
     {
         return S_OK;
     }
+    HRESULT WINAPI endElement(const wchar_t*, int, const wchar_t*, int, const wchar_t*, int) override { return S_OK; }
     HRESULT WINAPI characters(const wchar_t*, int) override { return S_OK; }
     HRESULT WINAPI ignorableWhitespace(const wchar_t*, int) override { return S_OK; }
     HRESULT WINAPI processingInstruction(const wchar_t*, int, const wchar_t*, int) override { return S_OK; }
@@ -57,9 +56,9 @@ public:
     HRESULT WINAPI ignorableWhitespace(const wchar_t* text, int length) override;
 
 private:
-    ISAXContentHandler* m_owner = nullptr;       // not owned
-    ISAXXMLReader* m_reader = nullptr;           // not owned
-    const CCallDeadline* m_deadline = nullptr;   // not owned
+    ISAXContentHandler* m_owner = nullptr;     // not owned
+    ISAXXMLReader* m_reader = nullptr;         // not owned
+    const CCallDeadline* m_deadline = nullptr; // not owned
     ULONG m_count = 0;
     std::wstring m_text;
 };

@@ -6,9 +6,9 @@
 namespace soap {
 
 // The import libraries declare these identifiers but do not define them.
-extern const CLSID kClsidSaxXmlReader;    // SAXXMLReader
-extern const IID kIidSaxXmlReader;        // ISAXXMLReader
-extern const IID kIidSaxContentHandler;   // ISAXContentHandler
+extern const CLSID kClsidSaxXmlReader;  // SAXXMLReader
+extern const IID kIidSaxXmlReader;      // ISAXXMLReader
+extern const IID kIidSaxContentHandler; // ISAXContentHandler
 
 extern const wchar_t kFeatureProhibitDtd[]; // "prohibit-dtd"
 

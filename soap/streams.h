@@ -62,8 +62,8 @@ public:
     ULONGLONG BytesRead() const { return m_bytesRead; }
 
 private:
-    HINTERNET m_request = nullptr;              // not owned
-    const CCallDeadline* m_deadline = nullptr;  // not owned
+    HINTERNET m_request = nullptr;             // not owned
+    const CCallDeadline* m_deadline = nullptr; // not owned
     ULONGLONG m_byteLimit = 0;
     ULONGLONG m_bytesRead = 0;
     bool m_atEnd = false;

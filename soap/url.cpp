@@ -9,8 +9,8 @@ struct SchemeInfo {
     USHORT m_defaultPort;
 };
 constexpr SchemeInfo kSchemes[] = {
-    {L"ftp", 21}, {L"gopher", 70}, {L"http", 80}, {L"https", 443},
-    {L"file", 0}, {L"news", 0}, {L"mailto", 0}, {L"socks", 1080},
+    {L"ftp", 21}, {L"gopher", 70}, {L"http", 80},  {L"https", 443},
+    {L"file", 0}, {L"news", 0},    {L"mailto", 0}, {L"socks", 1080},
 };
 
 bool KeptAsIs(unsigned char byte)
@@ -18,11 +18,19 @@ bool KeptAsIs(unsigned char byte)
     if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9'))
         return true;
     switch (byte) {
-    case '!': case '\'': case '(': case ')': case '*': case '-': case '.': case '/': case ':': case '_':
-    case '~': case '%':
-        return true;
-    default:
-        return false;
+    case '!':
+    case '\'':
+    case '(':
+    case ')':
+    case '*':
+    case '-':
+    case '.':
+    case '/':
+    case ':':
+    case '_':
+    case '~':
+    case '%': return true;
+    default: return false;
     }
 }
 

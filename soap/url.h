@@ -12,7 +12,7 @@ struct UrlParts {
     std::wstring m_path;      // 2048
     std::wstring m_extraInfo; // 2048, the query or fragment with its "?" or "#"
     USHORT m_port = 0;
-    int m_schemeIndex = -1;   // index in the scheme table, -1 when not in it
+    int m_schemeIndex = -1; // index in the scheme table, -1 when not in it
 
     void Clear();
 };

@@ -75,8 +75,8 @@ HRESULT CSoapWininetClient::OpenConnection()
     if (m_internet) {
         if (m_timeout != 0)
             SetTimeouts(m_internet.get(), m_timeout);
-        m_connection.reset(::InternetConnectW(m_internet.get(), m_url.m_host.c_str(), m_url.m_port, nullptr,
-                                              nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+        m_connection.reset(::InternetConnectW(m_internet.get(), m_url.m_host.c_str(), m_url.m_port, nullptr, nullptr,
+                                              INTERNET_SERVICE_HTTP, 0, 0));
     }
     if (!m_internet || !m_connection) {
         CloseHandles();

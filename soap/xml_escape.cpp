@@ -15,13 +15,18 @@ int EscapeOne(const wchar_t* text, int length, int& i, char (&out)[16], bool att
     case '<': std::memcpy(out, "&lt;", 4); return 4;
     case '>': std::memcpy(out, "&gt;", 4); return 4;
     case '"':
-        if (attributeMode) { std::memcpy(out, "&quot;", 6); return 6; }
+        if (attributeMode) {
+            std::memcpy(out, "&quot;", 6);
+            return 6;
+        }
         break;
     case '\'':
-        if (attributeMode) { std::memcpy(out, "&apos;", 6); return 6; }
+        if (attributeMode) {
+            std::memcpy(out, "&apos;", 6);
+            return 6;
+        }
         break;
-    default:
-        break;
+    default: break;
     }
     if (c >= 0x20 && c <= 0x7E) {
         out[0] = static_cast<char>(c);

@@ -10,7 +10,10 @@ namespace {
 // Stands for any character outside ASCII: none of them is a delimiter.
 constexpr uint32_t kOther = 0x80;
 
-bool IsSpace(uint32_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsSpace(uint32_t c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 // Where a name in a tag ends. Counting on past a character that also ends a
 // name for the parser only makes a piece look longer.
@@ -50,7 +53,10 @@ bool IsNumbered(std::string_view name, std::string_view prefix, int first, int l
     return number >= first && number <= last;
 }
 
-bool IsUtf8Name(std::string_view name) { return EqualsNoCase(name, "utf-8") || EqualsNoCase(name, "utf8"); }
+bool IsUtf8Name(std::string_view name)
+{
+    return EqualsNoCase(name, "utf-8") || EqualsNoCase(name, "utf8");
+}
 
 } // namespace
 

@@ -42,17 +42,17 @@ public:
 private:
     enum class Encoding { Unknown, Utf8, Legacy8Bit, Utf16LE, Utf16BE };
     enum class State {
-        Start,         // before the first "<"
+        Start, // before the first "<"
         Content,
-        Open,          // after "<"
-        Name,          // a name inside a tag
-        InTag,         // between the names and values of a tag
-        Value,         // an attribute value
-        Bang,          // after "<!": "--" or "[CDATA[" must follow
+        Open,  // after "<"
+        Name,  // a name inside a tag
+        InTag, // between the names and values of a tag
+        Value, // an attribute value
+        Bang,  // after "<!": "--" or "[CDATA[" must follow
         Comment,
         CData,
-        Instruction,   // after "<?"
-        Reference,     // after "&" in content
+        Instruction, // after "<?"
+        Reference,   // after "&" in content
     };
 
     bool Detect(uint8_t byte);
@@ -72,14 +72,14 @@ private:
     uint32_t m_highSurrogate = 0;
 
     State m_state = State::Start;
-    size_t m_piece = 0;          // UTF-8 bytes of the current piece
-    uint32_t m_quote = 0;        // the quote that ends the current value
-    uint32_t m_last[2] = {};     // the characters before the current one, for "-->", "]]>" and "?>"
-    size_t m_bangMatched = 0;    // characters of "--" or "[CDATA[" seen after "<!"
+    size_t m_piece = 0;       // UTF-8 bytes of the current piece
+    uint32_t m_quote = 0;     // the quote that ends the current value
+    uint32_t m_last[2] = {};  // the characters before the current one, for "-->", "]]>" and "?>"
+    size_t m_bangMatched = 0; // characters of "--" or "[CDATA[" seen after "<!"
     bool m_bangCData = false;
-    bool m_atStart = true;              // no character read yet
-    bool m_declarationPossible = false; // the "<" just read was the first character
-    bool m_declaration = false;         // the current instruction is the XML declaration
+    bool m_atStart = true;                        // no character read yet
+    bool m_declarationPossible = false;           // the "<" just read was the first character
+    bool m_declaration = false;                   // the current instruction is the XML declaration
     char m_instruction[kMaxMarkupPiece + 1] = {}; // the current instruction, ASCII only
     size_t m_instructionLength = 0;
 };

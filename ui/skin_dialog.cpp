@@ -34,9 +34,7 @@ RECT PlaceInWorkArea(const RECT& reference, int cx, int cy, const RECT& work)
     return RECT{at.x, at.y, at.x + cx, at.y + height};
 }
 
-SkinDialog::SkinDialog(const DialogTemplate& dialogTemplate, CWnd* parent) : CDialog(dialogTemplate, parent)
-{
-}
+SkinDialog::SkinDialog(const DialogTemplate& dialogTemplate, CWnd* parent) : CDialog(dialogTemplate, parent) {}
 
 void SkinDialog::ResizeAndCenter(int cx, int cy)
 {

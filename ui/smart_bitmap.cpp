@@ -143,9 +143,8 @@ void SmartBitmap::Draw(int x, int y, CDC* dc) const
     }
     if (!m_bitmap)
         return;
-    WithGraphics(dc, [&](Gdiplus::Graphics& g) {
-        g.DrawImage(m_bitmap.get(), x, y, Width(*m_bitmap), Height(*m_bitmap));
-    });
+    WithGraphics(dc,
+                 [&](Gdiplus::Graphics& g) { g.DrawImage(m_bitmap.get(), x, y, Width(*m_bitmap), Height(*m_bitmap)); });
 }
 
 void SmartBitmap::Draw(Gdiplus::Graphics& graphics) const

@@ -57,7 +57,7 @@ private:
     // decoded from, GDI+, and the icon last.
     ScopedIcon m_icon;
     ScopedGdiplus m_gdiplusToken; // this holder's own start-up and its token
-    ScopedGlobal m_imageMemory; // locked once while a loaded bitmap uses it
+    ScopedGlobal m_imageMemory;   // locked once while a loaded bitmap uses it
     boost::shared_ptr<Gdiplus::Bitmap> m_bitmap;
 };
 

@@ -71,9 +71,9 @@ void CheckForUpdates()
         Message::ButtonSpecs buttons;
         Message::AddButton(Message::AddButton(buttons, {L"Download", IDYES}),
                            {StringCatalog::Get(StringId::NoLabel), IDNO});
-        const int choice = Message::Show(StringCatalog::GetAfterNewline(StringId::UpdateCheckTitle),
-                                         StringCatalog::Get(StringId::NewVersionText), Message::Question, buttons,
-                                         parent);
+        const int choice =
+            Message::Show(StringCatalog::GetAfterNewline(StringId::UpdateCheckTitle),
+                          StringCatalog::Get(StringId::NewVersionText), Message::Question, buttons, parent);
         // The URL comes from the network: only a web page is opened, never a
         // program, a script or a file share, and always as a plain address.
         if (choice == IDYES) {

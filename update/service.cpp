@@ -52,10 +52,22 @@ const Descriptor* const kHeaders[] = {&kGetVersionInfoHeaders, nullptr};
 
 } // namespace
 
-const Descriptor& GetVersionInfoDescriptor() { return kGetVersionInfo; }
-const Descriptor& GetVersionInfoHeaderDescriptor() { return kGetVersionInfoHeaders; }
-const Descriptor* const* OperationList() { return kOperations; }
-const Descriptor* const* HeaderList() { return kHeaders; }
+const Descriptor& GetVersionInfoDescriptor()
+{
+    return kGetVersionInfo;
+}
+const Descriptor& GetVersionInfoHeaderDescriptor()
+{
+    return kGetVersionInfoHeaders;
+}
+const Descriptor* const* OperationList()
+{
+    return kOperations;
+}
+const Descriptor* const* HeaderList()
+{
+    return kHeaders;
+}
 
 template class CServiceT<CSoapWininetClient>;
 

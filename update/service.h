@@ -9,8 +9,8 @@ namespace Service {
 
 // The parameter record of GetVersionInfo.
 struct GetVersionInfoRecord {
-    int productID;                // sent: always 5
-    BSTR GetVersionInfoResult;    // received: owned, null when absent or nil
+    int productID;             // sent: always 5
+    BSTR GetVersionInfoResult; // received: owned, null when absent or nil
 };
 
 template <class TClient>

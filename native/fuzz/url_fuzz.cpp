@@ -65,9 +65,9 @@ void CheckSplit(const std::wstring& url)
     parts.m_host = L"stale";
     if (!Split(url, parts)) {
         const UrlParts cleared;
-        FUZZ_CHECK(parts.m_scheme.empty() && parts.m_host.empty() && parts.m_user.empty() &&
-                   parts.m_password.empty() && parts.m_path.empty() && parts.m_extraInfo.empty() &&
-                   parts.m_port == cleared.m_port && parts.m_schemeIndex == cleared.m_schemeIndex);
+        FUZZ_CHECK(parts.m_scheme.empty() && parts.m_host.empty() && parts.m_user.empty() && parts.m_password.empty() &&
+                   parts.m_path.empty() && parts.m_extraInfo.empty() && parts.m_port == cleared.m_port &&
+                   parts.m_schemeIndex == cleared.m_schemeIndex);
         return;
     }
     FUZZ_CHECK(parts.m_scheme.size() <= 32 && parts.m_host.size() <= 256 && parts.m_user.size() <= 128 &&
@@ -78,7 +78,8 @@ void CheckSplit(const std::wstring& url)
         parts.m_schemeIndex == UrlScheme::kMailto)
         FUZZ_CHECK(parts.m_port == 0);
     // Each part is a piece of the URL.
-    for (const std::wstring* part : {&parts.m_host, &parts.m_user, &parts.m_password, &parts.m_path, &parts.m_extraInfo})
+    for (const std::wstring* part :
+         {&parts.m_host, &parts.m_user, &parts.m_password, &parts.m_path, &parts.m_extraInfo})
         FUZZ_CHECK(url.find(*part) != std::wstring::npos);
 }
 

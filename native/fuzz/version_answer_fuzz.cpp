@@ -32,8 +32,8 @@ void CheckComparison(const std::wstring& answer)
 {
     const VersionFields builtIn = SplitVersion(kBuiltInVersion);
     const auto field = [&](const wchar_t* tag) { return ToVersionNumber(ReadTagValue(answer, tag)); };
-    const bool sameLine = field(L"<main>") == builtIn.main && field(L"<minor>") == builtIn.minor &&
-                          field(L"<build1>") == builtIn.build1;
+    const bool sameLine =
+        field(L"<main>") == builtIn.main && field(L"<minor>") == builtIn.minor && field(L"<build1>") == builtIn.build1;
     const bool newer = sameLine && field(L"<build2>") > builtIn.build2;
     FUZZ_CHECK(CompareAnswer(answer, builtIn) == (newer ? UpdateAvailable : UpToDate));
     // The answer's own text as a version: any fields, never undefined arithmetic.
@@ -57,7 +57,10 @@ void CheckOpenable(const std::wstring& url)
 }
 
 // Stands for the platform's IDNA conversion: one valid name, or a refusal.
-std::wstring HostToAscii(const std::wstring& host) { return host.size() % 2 ? L"xn--bcher-kva.example" : L""; }
+std::wstring HostToAscii(const std::wstring& host)
+{
+    return host.size() % 2 ? L"xn--bcher-kva.example" : L"";
+}
 
 // The plain form of a URL is all ASCII, the same URL when it was ASCII, and
 // still passes only the strict rule.

@@ -26,9 +26,8 @@ namespace {
 using test::NewerBuild;
 
 const std::string kEnvelope = "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\">";
-const std::string kResultStart = kEnvelope +
-                                 "<soap:Body><GetVersionInfoResponse xmlns=\"http://tempuri.org/\">"
-                                 "<GetVersionInfoResult>";
+const std::string kResultStart = kEnvelope + "<soap:Body><GetVersionInfoResponse xmlns=\"http://tempuri.org/\">"
+                                             "<GetVersionInfoResult>";
 const std::string kHeaderStart = kEnvelope + "<soap:Header><h:A xmlns:h=\"urn:h\">";
 const std::string kHttpHead = "HTTP/1.1 200 OK\r\nContent-Type: text/xml; charset=utf-8\r\nConnection: close\r\n\r\n";
 const std::string kHeaderFlood =
@@ -134,9 +133,7 @@ private:
                 const ScopedKernelHandle image(event.u.LoadDll.hFile);
                 break;
             }
-            case OUTPUT_DEBUG_STRING_EVENT:
-                Record(process.get(), event.u.DebugString);
-                break;
+            case OUTPUT_DEBUG_STRING_EVENT: Record(process.get(), event.u.DebugString); break;
             case EXCEPTION_DEBUG_EVENT:
                 // The loader's breakpoint is ours to pass; any other exception is the program's.
                 if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
@@ -146,8 +143,7 @@ private:
                 m_exitCode = event.u.ExitProcess.dwExitCode;
                 m_exited = true;
                 break;
-            default:
-                break;
+            default: break;
             }
             ::ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
         }
@@ -198,8 +194,8 @@ protected:
     struct Case {
         const char* name;
         std::string answer;
-        const wchar_t* press;              // a label of the box that must show
-        std::vector<std::wstring> opened;  // what the shell is asked to open
+        const wchar_t* press;             // a label of the box that must show
+        std::vector<std::wstring> opened; // what the shell is asked to open
     };
 
     // The launcher's working set while its box is held open, in MB.
@@ -254,8 +250,7 @@ protected:
     static Memory HoldOpen(DWORD processId)
     {
         Memory memory;
-        const ScopedKernelHandle process(
-            ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+        const ScopedKernelHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
         PROCESS_MEMORY_COUNTERS counters = {};
         counters.cb = sizeof counters;
         for (int sample = 0; sample <= 40; ++sample) {
@@ -289,14 +284,20 @@ TEST_F(HostileService, BrokenOrEndlessAnswersEndInTheErrorBox)
         // Endless at full speed: the chunked body held the launcher past
         // 40 s; the others grew the process to about 1 GB.
         {"endless chunked answer text", Endless(kResultStart, "abcdefgh", R"(, "framing": "chunked")"), L"Close", {}},
-        {"endless close-delimited answer text", Endless(kResultStart, "abcdefgh", R"(, "framing": "close")"), L"Close",
+        {"endless close-delimited answer text",
+         Endless(kResultStart, "abcdefgh", R"(, "framing": "close")"),
+         L"Close",
          {}},
-        {"endless fault", Endless(kEnvelope + "<soap:Body><soap:Fault><detail>", "<e>x</e>", R"(, "status": 500)"),
-         L"Close", {}},
+        {"endless fault",
+         Endless(kEnvelope + "<soap:Body><soap:Fault><detail>", "<e>x</e>", R"(, "status": 500)"),
+         L"Close",
+         {}},
         // Header content without end, paced so that only the total limit
         // ends it, chunked: the launcher crashed after 11 s.
         {"endless skipped Header, paced and chunked",
-         Endless(kHeaderStart, "<b>x</b>", R"(, "framing": "chunked", "rate": 40000)"), L"Close", {}},
+         Endless(kHeaderStart, "<b>x</b>", R"(, "framing": "chunked", "rate": 40000)"),
+         L"Close",
+         {}},
     };
     for (const Case& c : cases)
         Run(c);
@@ -316,23 +317,33 @@ TEST_F(HostileService, HeaderLinesWithoutEndLeaveTheLauncherBounded)
 
 TEST_F(HostileService, DownloadOpensOnlyAPlainWebAddress)
 {
-    const std::wstring fewHundred = L"http://downloads.example.test/velto/" + std::wstring(400, L'a') + L"?build=1.1.1.1";
+    const std::wstring fewHundred =
+        L"http://downloads.example.test/velto/" + std::wstring(400, L'a') + L"?build=1.1.1.1";
     const std::wstring thousand = L"http://downloads.example.test/" + std::wstring(970, L'a');
     const Case cases[] = {
         // The shell ran the program the dot segments lead to.
-        {"dot segments to a program beside the launcher", NewerBuild(L"http://x.test/../../marker.exe"), L"Download", {}},
+        {"dot segments to a program beside the launcher",
+         NewerBuild(L"http://x.test/../../marker.exe"),
+         L"Download",
+         {}},
         {"encoded dot segments", NewerBuild(L"http://x.test/%2e%2e/%2E%2E/marker.exe"), L"Download", {}},
         // Characters outside ASCII change nothing of that: encoded dots stay
         // as they are, and IDNA makes full-width slashes in the host plain.
         {"dot segments behind characters outside ASCII",
-         NewerBuild(L"http://x.test/\u00fc/%2e%2e/%2E%2E/%2e%2e/marker.exe"), L"Download", {}},
-        {"full-width slashes in the host", NewerBuild(L"http://x.test\uff0f..\uff0f..\uff0fmarker.exe"), L"Download",
+         NewerBuild(L"http://x.test/\u00fc/%2e%2e/%2E%2E/%2e%2e/marker.exe"),
+         L"Download",
+         {}},
+        {"full-width slashes in the host",
+         NewerBuild(L"http://x.test\uff0f..\uff0f..\uff0fmarker.exe"),
+         L"Download",
          {}},
         // About 1000 characters overran the shell, and the product never started.
         {"a thousand characters", NewerBuild(thousand), L"Download", {}},
         {"a blank and a quote for the browser's command line", NewerBuild(L"http://x.test/ \"-new"), L"Download", {}},
         // Controls: an ordinary address and one of a few hundred characters open.
-        {"an ordinary address", NewerBuild(L"http://downloads.example.test/velto/setup?build=1.1.1.1"), L"Download",
+        {"an ordinary address",
+         NewerBuild(L"http://downloads.example.test/velto/setup?build=1.1.1.1"),
+         L"Download",
          {L"http://downloads.example.test/velto/setup?build=1.1.1.1"}},
         {"a few hundred characters", NewerBuild(fewHundred), L"Download", {fewHundred}},
     };
@@ -355,7 +366,8 @@ TEST_F(HostileService, FailedCheckTellsADebuggerWhy)
     ASSERT_TRUE(launcher.Wait(30000, &exitCode));
     EXPECT_EQ(0u, exitCode);
     EXPECT_TRUE(record.Wait(10000)) << "the product did not start";
-    const std::wstring expected = L"Velto launcher: update check failed: ClientError ResponseParseFailed (10), HRESULT 0x8";
+    const std::wstring expected =
+        L"Velto launcher: update check failed: ClientError ResponseParseFailed (10), HRESULT 0x8";
     const std::vector<std::wstring> strings = launcher.DebugStrings();
     size_t matching = 0;
     for (const std::wstring& s : strings)
@@ -394,7 +406,8 @@ std::string AnswerWith(const std::string& prolog, const std::string& attributes,
 {
     return prolog + kEnvelope + "<soap:Header>" + header + "</soap:Header><soap:Body" + attributes + ">" +
            "<GetVersionInfoResponse xmlns=\"http://tempuri.org/\"><GetVersionInfoResult>"
-           "&lt;main&gt;1&lt;/main&gt;&lt;minor&gt;1&lt;/minor&gt;&lt;build1&gt;1&lt;/build1&gt;&lt;build2&gt;1&lt;/build2&gt;"
+           "&lt;main&gt;1&lt;/main&gt;&lt;minor&gt;1&lt;/minor&gt;&lt;build1&gt;1&lt;/build1&gt;&lt;build2&gt;1&lt;/"
+           "build2&gt;"
            "&lt;url&gt;http://downloads.example.test/velto/setup&lt;/url&gt;"
            "</GetVersionInfoResult></GetVersionInfoResponse></soap:Body></soap:Envelope>";
 }
@@ -433,14 +446,15 @@ TEST_F(HostileService, LongMarkupEndsInTheErrorBox)
         cases.push_back({kind.name, Raw(Utf16(utf16)), L"Close", {}});
     }
     // A body of about 50 bytes that is not XML, ended by the connection's close.
-    cases.push_back({"a short body that is not XML", Raw("HTTP/1.1 500 oops garbage garbage garbage garbage"), L"Close", {}});
+    cases.push_back(
+        {"a short body that is not XML", Raw("HTTP/1.1 500 oops garbage garbage garbage garbage"), L"Close", {}});
     // Control: pieces of every kind as long as real services send them, and longer.
-    const std::string ordinary = " xmlns:x=\"http://schemas.example.test/" + Repeat("u", 160) +
-                                 "\" a=\"" + Repeat("v", 200) + "\" " + Repeat("n", 200) + "=\"1\"";
+    const std::string ordinary = " xmlns:x=\"http://schemas.example.test/" + Repeat("u", 160) + "\" a=\"" +
+                                 Repeat("v", 200) + "\" " + Repeat("n", 200) + "=\"1\"";
     for (const std::string& body : {AnswerWith(declaration, ordinary, "<" + Repeat("\xC3\xA9", 100) + "/>"),
                                     Utf16(AnswerWith("<?xml version=\"1.0\" encoding=\"utf-16\"?>", ordinary))})
-        cases.push_back({"pieces of ordinary length", Raw(body), L"Download",
-                         {L"http://downloads.example.test/velto/setup"}});
+        cases.push_back(
+            {"pieces of ordinary length", Raw(body), L"Download", {L"http://downloads.example.test/velto/setup"}});
     for (const Case& c : cases)
         Run(c);
 }

@@ -147,7 +147,7 @@ TEST_F(Networks, HttpsEndpointTrustsOnlyAValidCertificateForItsHost)
         {"trusted", true},         // for localhost, from the CA the machine trusts
         {"unknown-issuer", false}, // from a CA that nobody trusts
         {"expired", false},
-        {"wrong-host", false},     // for 127.0.0.1, asked as localhost
+        {"wrong-host", false}, // for 127.0.0.1, asked as localhost
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.certificate);
@@ -188,8 +188,8 @@ TEST_F(Networks, SystemProxyCarriesTheRequest)
         if (c.open) {
             ASSERT_EQ(1, m_service.RequestCount());
             // tinyproxy's mark: "Via: 1.0 <host> (tinyproxy/<version>)".
-            EXPECT_NE(std::string::npos, m_service.LastRequest().find("(tinyproxy/"))
-                << "not through the proxy:\n" << m_service.LastRequest();
+            EXPECT_NE(std::string::npos, m_service.LastRequest().find("(tinyproxy/")) << "not through the proxy:\n"
+                                                                                      << m_service.LastRequest();
         } else {
             EXPECT_EQ(0, m_service.RequestCount());
         }

@@ -147,7 +147,7 @@ TEST_F(UpdateCheck, TagsAreReadAsPlainText)
         {R"("<build2>1</build2><url>http://x.test/</url><main>1</main><minor>1</minor><build1>1</build1>")", true},
         {R"("<main>1</main><minor>1</minor><build1>1</build1><build2> 3abc</build2>")", true},
         {R"("<main>1</main><minor></minor><build1>1</build1><build2>5</build2>")", false}, // empty minor is 0
-        {R"("<main>1<minor>1<build1>1<build2>2")", true},  // no "<" after the last value
+        {R"("<main>1<minor>1<build1>1<build2>2")", true}, // no "<" after the last value
         {R"("text <main>1</main> more <minor>1</minor><build1>1</build1>x<build2>9</build2>")", true},
     };
     for (const Case& c : cases) {

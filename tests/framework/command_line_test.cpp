@@ -22,13 +22,16 @@ TEST(CommandLineTail, FollowsTheProgramNameRule)
         {L"\"C:\\a b\\l.exe x y", L""},
         {L"l\"a b\"c.exe  z", L"z"},
         // Control characters count as blanks.
-        {L"launcher.exe\x01\x1F" L"arg", L"arg"},
+        {L"launcher.exe\x01\x1F"
+         L"arg",
+         L"arg"},
         {L"launcher.exe", L""},
         {L"   x", L"x"},
         {L"", L""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(std::wstring(c.tail), CommandLineTail(c.commandLine)) << "command line: " << testing::PrintToString(std::wstring(c.commandLine));
+        EXPECT_EQ(std::wstring(c.tail), CommandLineTail(c.commandLine))
+            << "command line: " << testing::PrintToString(std::wstring(c.commandLine));
 }
 
 TEST(CommandLineTail, AbsentCommandLineIsEmpty)

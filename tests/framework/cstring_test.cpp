@@ -25,7 +25,6 @@ TEST(CString, DeleteAndFindStayInBounds)
     EXPECT_EQ(0, text.Delete(0, 100));
     EXPECT_TRUE(text.IsEmpty());
     EXPECT_STREQ(L"", text.GetString());
-
 }
 
 TEST(CString, AppendToItself)

@@ -34,7 +34,11 @@ public:
 private:
     void OnMouse(UINT f, POINT p) { flags = f, point = p; }
     void OnCommands(UINT i, UINT c, HWND h) { id = i, code = c, control = h; }
-    LRESULT OnRaw(WPARAM w, LPARAM l) { wParam = w, lParam = l; return 5; }
+    LRESULT OnRaw(WPARAM w, LPARAM l)
+    {
+        wParam = w, lParam = l;
+        return 5;
+    }
 
     MESSAGE_MAP_MEMBERS();
 };

@@ -53,8 +53,8 @@ TEST(ScopedHandle, EachKindIsFreedByItsOwnDeleter)
 {
     ScopedGdiObject<HRGN> region(::CreateRectRgn(0, 0, 1, 1));
     ScopedGlobal memory(::GlobalAlloc(GMEM_MOVEABLE, 16));
-    ScopedIcon icon(::CreateIcon(nullptr, 1, 1, 1, 1, std::vector<BYTE>(4, 0xFF).data(),
-                                 std::vector<BYTE>(4, 0).data()));
+    ScopedIcon icon(
+        ::CreateIcon(nullptr, 1, 1, 1, 1, std::vector<BYTE>(4, 0xFF).data(), std::vector<BYTE>(4, 0).data()));
     ScopedMemoryDC dc(::CreateCompatibleDC(nullptr));
     ASSERT_TRUE(region && memory && icon && dc);
     const HRGN rawRegion = region.get();

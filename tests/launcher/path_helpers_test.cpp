@@ -15,18 +15,22 @@ TEST(PathRules, DirectoryProductPathAndNativeForm)
         const wchar_t* product;   // native product path
         const wchar_t* workingDirectory;
     } const cases[] = {
-        {LR"(C:\Apps\Backup\launcher.exe)", LR"(C:\Apps\Backup\)", LR"(C:\Apps\Backup\orlix.bim)", LR"(C:\Apps\Backup\)"},
+        {LR"(C:\Apps\Backup\launcher.exe)", LR"(C:\Apps\Backup\)", LR"(C:\Apps\Backup\orlix.bim)",
+         LR"(C:\Apps\Backup\)"},
         {LR"(C:\My Apps\launcher.exe)", LR"(C:\My Apps\)", LR"(C:\My Apps\orlix.bim)", LR"(C:\My Apps\)"},
-        {LR"(\\server\share\Backup\launcher.exe)", LR"(\\server\share\Backup\)", LR"(\\server\share\Backup\orlix.bim)", LR"(\\server\share\Backup\)"},
+        {LR"(\\server\share\Backup\launcher.exe)", LR"(\\server\share\Backup\)", LR"(\\server\share\Backup\orlix.bim)",
+         LR"(\\server\share\Backup\)"},
         {LR"(\\?\C:\Apps\launcher.exe)", LR"(\\?\C:\Apps\)", LR"(\\?\C:\Apps\orlix.bim)", LR"(\\?\C:\Apps\)"},
-        {LR"(\\?\UNC\server\share\launcher.exe)", LR"(\\?\UNC\server\share\)", LR"(\\?\UNC\server\share\orlix.bim)", LR"(\\?\UNC\server\share\)"},
+        {LR"(\\?\UNC\server\share\launcher.exe)", LR"(\\?\UNC\server\share\)", LR"(\\?\UNC\server\share\orlix.bim)",
+         LR"(\\?\UNC\server\share\)"},
         // Slashes count as separators and come out as backslashes.
         {L"C:/Apps/Backup/launcher.exe", L"C:/Apps/Backup/", LR"(C:\Apps\Backup\orlix.bim)", LR"(C:\Apps\Backup\)"},
         {L"//server/share/launcher.exe", L"//server/share/", LR"(\\server\share\orlix.bim)", LR"(\\server\share\)"},
         {LR"(C:\Apps/launcher.exe)", LR"(C:\Apps/)", LR"(C:\Apps\orlix.bim)", LR"(C:\Apps\)"},
         // Separators repeated right after the root collapse.
         {LR"(C:\\\Apps\launcher.exe)", LR"(C:\\\Apps\)", LR"(C:\Apps\orlix.bim)", LR"(C:\Apps\)"},
-        {LR"(\\server\\/share\launcher.exe)", LR"(\\server\\/share\)", LR"(\\server\share\orlix.bim)", LR"(\\server\share\)"},
+        {LR"(\\server\\/share\launcher.exe)", LR"(\\server\\/share\)", LR"(\\server\share\orlix.bim)",
+         LR"(\\server\share\)"},
         {LR"(C:\launcher.exe)", LR"(C:\)", LR"(C:\orlix.bim)", LR"(C:\)"},
     };
     for (const Case& c : cases) {

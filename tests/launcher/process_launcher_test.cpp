@@ -9,10 +9,13 @@ TEST(ProcessLauncher, CommandLineIsTheQuotedPathABlankAndTheArguments)
         const wchar_t* arguments;
         const wchar_t* commandLine;
     } const cases[] = {
-        {LR"(C:\Apps\Backup\orlix.bim)", LR"(/quiet "D:\My Data\set 1.cfg")", LR"("C:\Apps\Backup\orlix.bim" /quiet "D:\My Data\set 1.cfg")"},
+        {LR"(C:\Apps\Backup\orlix.bim)", LR"(/quiet "D:\My Data\set 1.cfg")",
+         LR"("C:\Apps\Backup\orlix.bim" /quiet "D:\My Data\set 1.cfg")"},
         {LR"(C:\Apps\Backup\orlix.bim)", L"", LR"("C:\Apps\Backup\orlix.bim" )"},
         {LR"(C:\My Apps\orlix.bim)", LR"(Apps\launcher.exe x)", LR"("C:\My Apps\orlix.bim" Apps\launcher.exe x)"},
-        {LR"(C:\a\orlix.bim)", L"a\t b \\\"c\" ", LR"("C:\a\orlix.bim" a)" L"\t b \\\"c\" "},
+        {LR"(C:\a\orlix.bim)", L"a\t b \\\"c\" ",
+         LR"("C:\a\orlix.bim" a)"
+         L"\t b \\\"c\" "},
     };
     for (const Case& c : cases) {
         ProcessLauncher launcher(c.path, c.arguments);

@@ -24,7 +24,8 @@ TEST(StringCatalog, EnglishIsInUseAtStart)
                       L"previous version before you install this one."),
               StringCatalog::Get(StringId::NewVersionText));
     EXPECT_EQ(CString(L"Error connection to server."), StringCatalog::Get(StringId::ConnectionErrorText));
-    EXPECT_EQ(CString(L"Click \u201CContinue\u201D to check for updates online"), StringCatalog::Get(StringId::CheckOnlinePrompt));
+    EXPECT_EQ(CString(L"Click \u201CContinue\u201D to check for updates online"),
+              StringCatalog::Get(StringId::CheckOnlinePrompt));
 }
 
 TEST(StringCatalog, MissingIdentifiersGiveTheEmptyText)

@@ -29,13 +29,13 @@ int RunDialog(Message::Dialog& dialog, const std::function<void(HWND)>& drive, b
 TEST(MessageShow, StandardCloseButtonReturnsItsIdentifier)
 {
     DialogInfo info;
-    const int result = test::RunDriven(
-        [] { return Message::Show(IDCLOSE, L"Velto", L"The check failed.", Message::Error); },
-        [&](HWND dialog) {
-            info = test::ReadDialog(dialog);
-            if (info.buttons.size() == 1)
-                test::Press(info.buttons[0].window);
-        });
+    const int result =
+        test::RunDriven([] { return Message::Show(IDCLOSE, L"Velto", L"The check failed.", Message::Error); },
+                        [&](HWND dialog) {
+                            info = test::ReadDialog(dialog);
+                            if (info.buttons.size() == 1)
+                                test::Press(info.buttons[0].window);
+                        });
     EXPECT_EQ(IDCLOSE, result);
     EXPECT_EQ(L"Velto", info.caption);
     ASSERT_EQ(1u, info.buttons.size());

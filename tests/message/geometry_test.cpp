@@ -29,7 +29,8 @@ TEST(DialogGeometry, PlacesIconAndTextAndSizesTheWindow)
         {{0, 0}, {526, 13}, 0, {12, 18}, {12, 12, 538, 25}, {6 + 12 + 526 + 12, 29 + 12 + 13 + 12}},
     };
     for (const auto& c : cases) {
-        const Message::DialogGeometry g = Message::ComputeDialogGeometry(client, window, c.icon, c.text, c.buttonHeight);
+        const Message::DialogGeometry g =
+            Message::ComputeDialogGeometry(client, window, c.icon, c.text, c.buttonHeight);
         const int i = static_cast<int>(&c - cases);
         EXPECT_EQ(c.iconPos.x, g.iconPos.x) << i;
         EXPECT_EQ(c.iconPos.y, g.iconPos.y) << i;
@@ -83,8 +84,15 @@ TEST(StandardButtons, TakeTheirLabelsFromTheCatalogue)
     const struct {
         int id;
         const wchar_t* label;
-    } cases[] = {{IDOK, L"&OK"}, {IDCANCEL, L"&Cancel"}, {IDYES, L"Yes"}, {IDNO, L"No"}, {IDCLOSE, L"Close"},
-                 {3, L""}, {5, L""}, {11, L""}, {0, L""}};
+    } cases[] = {{IDOK, L"&OK"},
+                 {IDCANCEL, L"&Cancel"},
+                 {IDYES, L"Yes"},
+                 {IDNO, L"No"},
+                 {IDCLOSE, L"Close"},
+                 {3, L""},
+                 {5, L""},
+                 {11, L""},
+                 {0, L""}};
     for (const auto& c : cases)
         EXPECT_EQ(CString(c.label), Message::StandardButtonLabel(c.id)) << c.id;
 

@@ -52,11 +52,21 @@ TEST(Keyboard, EnterPressesTheFocusedButtonHoweverTheFocusCameThere)
         {"question box, Tab then Enter", test::LaunchersQuestionBox(), Move::Keys, {VK_TAB}, 1, VK_RETURN, IDNO},
         {"question box, Right then Enter", test::LaunchersQuestionBox(), Move::Keys, {VK_RIGHT}, 1, VK_RETURN, IDNO},
         // Arrow keys go round the buttons only, never to the message.
-        {"question box, Right twice then Enter", test::LaunchersQuestionBox(), Move::Keys, {VK_RIGHT, VK_RIGHT}, 0,
-         VK_RETURN, IDYES},
+        {"question box, Right twice then Enter",
+         test::LaunchersQuestionBox(),
+         Move::Keys,
+         {VK_RIGHT, VK_RIGHT},
+         0,
+         VK_RETURN,
+         IDYES},
         // A press on "No" released away from it moves the focus without a click.
-        {"question box, press on No, release beside it, Enter", test::LaunchersQuestionBox(),
-         Move::DragOffSecondButton, {}, 1, VK_RETURN, IDNO},
+        {"question box, press on No, release beside it, Enter",
+         test::LaunchersQuestionBox(),
+         Move::DragOffSecondButton,
+         {},
+         1,
+         VK_RETURN,
+         IDNO},
         {"question box, Escape", test::LaunchersQuestionBox(), Move::None, {}, 0, VK_ESCAPE, IDCANCEL},
         {"error box, Enter", test::LaunchersErrorBox(), Move::None, {}, 0, VK_RETURN, IDCLOSE},
     };
@@ -117,7 +127,8 @@ TEST(Keyboard, CtrlCCopiesTheBoxInTheSystemsLayoutAndTheBoxStays)
     for (WORD key : {WORD('C'), WORD(VK_INSERT)}) {
         SCOPED_TRACE(key == 'C' ? "Ctrl+C" : "Ctrl+Insert");
         test::ToolBox box({L"Velto Backup",
-                           L"Read {hl}the release notes{hl=http://127.0.0.1/notes?v=1&x=y} first.\nThen go on.", 4,
+                           L"Read {hl}the release notes{hl=http://127.0.0.1/notes?v=1&x=y} first.\nThen go on.",
+                           4,
                            {L"6=&Download", L"7"}});
         ASSERT_NE(nullptr, box.Window());
         ASSERT_TRUE(driver::BringToForeground(box.Window()));

@@ -39,8 +39,7 @@ struct MarkupCase {
 TEST(ParseMarkup, TurnsTextIntoElements)
 {
     const MarkupCase cases[] = {
-        {L"Get it {hl}here{hl=http://x/y?a=1&b=2}.",
-         {L"P\"Get it \"", L"L\"here\"->http://x/y?a=1&b=2", L"P\".\""}},
+        {L"Get it {hl}here{hl=http://x/y?a=1&b=2}.", {L"P\"Get it \"", L"L\"here\"->http://x/y?a=1&b=2", L"P\".\""}},
         {L"plain text", {L"P\"plain text\""}},
         {L"", {}},
         // Accepted schemes.
@@ -63,8 +62,7 @@ TEST(ParseMarkup, TurnsTextIntoElements)
         {L"{hl}a{hl=http://x", {L"P\"{hl}a{hl=http://x\""}},
         {L"see http://x/y", {L"P\"see http://x/y\""}},
         // Two links, and the text between them.
-        {L"{hl}one{hl=http://1}and{hl}two{hl=http://2}",
-         {L"L\"one\"->http://1", L"P\"and\"", L"L\"two\"->http://2"}},
+        {L"{hl}one{hl=http://1}and{hl}two{hl=http://2}", {L"L\"one\"->http://1", L"P\"and\"", L"L\"two\"->http://2"}},
         // Link text is the shortest run that lets the rest match.
         {L"{hl}a{hl}b{hl=http://x}", {L"L\"a{hl}b\"->http://x"}},
         // An empty link text adds nothing.
@@ -92,9 +90,15 @@ TEST(ParseMarkup, SplitsLinesAtEveryKindOfLineBreak)
         {L"\n", {L"P\"\""}},
         {L"a\rb", {L"P\"a\"", L"S", L"P\"b\""}},
         {L"a\fb", {L"P\"a\"", L"S", L"P\"b\""}},
-        {L"a\x0085" L"b", {L"P\"a\"", L"S", L"P\"b\""}},
-        {L"a\x2028" L"b", {L"P\"a\"", L"S", L"P\"b\""}},
-        {L"a\x2029" L"b", {L"P\"a\"", L"S", L"P\"b\""}},
+        {L"a\x0085"
+         L"b",
+         {L"P\"a\"", L"S", L"P\"b\""}},
+        {L"a\x2028"
+         L"b",
+         {L"P\"a\"", L"S", L"P\"b\""}},
+        {L"a\x2029"
+         L"b",
+         {L"P\"a\"", L"S", L"P\"b\""}},
         {L"a\tb\vc", {L"P\"a\tb\vc\""}},
     };
     for (const MarkupCase& c : cases)

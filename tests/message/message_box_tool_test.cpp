@@ -16,9 +16,11 @@ TEST(MessageBoxTool, ShowsTheMessageAndWritesTheIdentifierPressed)
     const test::TempFolder folder(L"message box tool");
     const std::wstring out = folder.Path() + L"result.txt";
     const std::wstring tool = test::WindowsPath(MESSAGE_BOX_TOOL);
-    const std::wstring commandLine = L"\"" + tool + L"\" --caption \"Tool check\" --type 4"
+    const std::wstring commandLine = L"\"" + tool +
+                                     L"\" --caption \"Tool check\" --type 4"
                                      L" --text \"Newer build.\\nGet it {hl}here{hl=http://127.0.0.1/x}.\""
-                                     L" --button \"6=&Download\" --button 7 --out \"" + out + L"\"";
+                                     L" --button \"6=&Download\" --button 7 --out \"" +
+                                     out + L"\"";
 
     driver::RunningProcess process(tool, commandLine);
     ASSERT_TRUE(process.Started());

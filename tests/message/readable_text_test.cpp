@@ -23,7 +23,9 @@ TEST(ReadableText, DropsTheMarkupAndPutsALinksTargetAfterItsLastLine)
          L"first line\r\nsecond line <http://x.test/>"},
         {L"{hl}http://x.test/{hl=http://x.test/}", L"http://x.test/", L"http://x.test/"},
         {L"{hl}a{hl=http://x.test/a}{hl}b{hl=http://x.test/b}", L"ab", L"a <http://x.test/a>b <http://x.test/b>"},
-        {L"One\r\n\r\nThree\x2029" L"Four\n", L"One\r\n\r\nThree\r\nFour", L"One\r\n\r\nThree\r\nFour"},
+        {L"One\r\n\r\nThree\x2029"
+         L"Four\n",
+         L"One\r\n\r\nThree\r\nFour", L"One\r\n\r\nThree\r\nFour"},
     };
     for (const auto& c : cases) {
         Message::Elements elements;

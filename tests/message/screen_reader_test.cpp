@@ -53,12 +53,15 @@ TEST(ScreenReader, FindsTheMessageAsTheTextOfAStaticControlBeforeTheButtons)
         std::wstring message;
         std::vector<std::wstring> labels;
     } cases[] = {
-        {"launcher's question box", test::LaunchersQuestionBox(),
+        {"launcher's question box",
+         test::LaunchersQuestionBox(),
          L"A new version is available for download.\r\n\r\nNote: You do not need to uninstall your\r\n"
          L"previous version before you install this one.",
          {L"Download", L"No"}},
         {"box with a link",
-         {L"Velto Backup", L"Read {hl}the release notes{hl=http://127.0.0.1/notes?v=1&x=y} first.\nThen go on.", 3,
+         {L"Velto Backup",
+          L"Read {hl}the release notes{hl=http://127.0.0.1/notes?v=1&x=y} first.\nThen go on.",
+          3,
           {L"1"}},
          L"Read the release notes first.\r\nThen go on.",
          {L"&OK"}},

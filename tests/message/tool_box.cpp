@@ -28,13 +28,18 @@ std::wstring CommandLine(const std::wstring& tool, const ToolBoxSpec& spec, cons
 
 ToolBoxSpec LaunchersQuestionBox()
 {
-    return {StringCatalog::GetAfterNewline(StringId::UpdateCheckTitle).ToStdString(), StringCatalog::Get(StringId::NewVersionText).ToStdString(), 4,
+    return {StringCatalog::GetAfterNewline(StringId::UpdateCheckTitle).ToStdString(),
+            StringCatalog::Get(StringId::NewVersionText).ToStdString(),
+            4,
             {L"6=Download", L"7=" + StringCatalog::Get(StringId::NoLabel).ToStdString()}};
 }
 
 ToolBoxSpec LaunchersErrorBox()
 {
-    return {StringCatalog::GetAfterNewline(StringId::UpdateCheckTitle).ToStdString(), StringCatalog::Get(StringId::ConnectionErrorText).ToStdString(), 1, {L"8"}};
+    return {StringCatalog::GetAfterNewline(StringId::UpdateCheckTitle).ToStdString(),
+            StringCatalog::Get(StringId::ConnectionErrorText).ToStdString(),
+            1,
+            {L"8"}};
 }
 
 ToolBox::ToolBox(const ToolBoxSpec& spec)

@@ -114,7 +114,8 @@ TEST(EndedEarly, DeadlineStopsTheParseInEveryHandler)
         std::string prefix;
         std::string piece;
     } const cases[] = {
-        {"the root handler: elements beside the result", kStart + "<soap:Header>", "<h:A xmlns:h=\"urn:h\" soap:mustUnderstand=\"0\"/>"},
+        {"the root handler: elements beside the result", kStart + "<soap:Header>",
+         "<h:A xmlns:h=\"urn:h\" soap:mustUnderstand=\"0\"/>"},
         {"the skip handler: a header that never ends", kStart + "<soap:Header><h:A xmlns:h=\"urn:h\">", "<b>x</b>"},
         {"the string collector: a result that never ends", kResultStart, "<i>x</i>"},
     };
@@ -156,9 +157,10 @@ TEST(EndedEarly, ParseBeforeTheDeadlineIsUntouched)
     handler.SetParseDeadline(&deadline);
     Service::GetVersionInfoRecord record = {5, nullptr};
     handler.BeginCall(0, &record);
-    EXPECT_EQ(S_OK, handler.Parse(kStart + "<soap:Header><h:A xmlns:h=\"urn:h\"><b/></h:A></soap:Header>" +
-                                  kResultStart.substr(kStart.size()) +
-                                  "a<b>c</b></GetVersionInfoResult></GetVersionInfoResponse></soap:Body></soap:Envelope>"));
+    EXPECT_EQ(S_OK,
+              handler.Parse(kStart + "<soap:Header><h:A xmlns:h=\"urn:h\"><b/></h:A></soap:Header>" +
+                            kResultStart.substr(kStart.size()) +
+                            "a<b>c</b></GetVersionInfoResult></GetVersionInfoResponse></soap:Body></soap:Envelope>"));
     ASSERT_NE(nullptr, record.GetVersionInfoResult);
     EXPECT_EQ(L"a<b>c</b>", std::wstring(record.GetVersionInfoResult));
     handler.FreeAll();
@@ -166,4 +168,3 @@ TEST(EndedEarly, ParseBeforeTheDeadlineIsUntouched)
 }
 
 } // namespace
-

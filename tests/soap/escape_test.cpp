@@ -28,8 +28,8 @@ TEST(EscapeXmlText, Table)
         {L"\"it's\"", true, "&quot;it&apos;s&quot;"},
         {L"\u00e9", false, "&#x00E9;"},
         {std::wstring{wchar_t(0xD83D), wchar_t(0xDE00)}, false, "&#x01F600;"}, // a pair, spelled as UTF-16 units
-        {std::wstring(1, wchar_t(0xD83D)) + L"x", false, "&#xD83D;x"},       // lone high surrogate
-        {std::wstring(1, wchar_t(0xDE00)), false, "&#xDE00;"},               // lone low surrogate
+        {std::wstring(1, wchar_t(0xD83D)) + L"x", false, "&#xD83D;x"},         // lone high surrogate
+        {std::wstring(1, wchar_t(0xDE00)), false, "&#xDE00;"},                 // lone low surrogate
         {L"\t\n\r", false, "&#x0009;&#x000A;&#x000D;"},
         {L"\x7f~ ", false, "&#x007F;~ "},
         {L"", false, ""},
@@ -52,15 +52,13 @@ TEST(NameHash, KnownValues)
         const wchar_t* name;
         ULONG hash;
     } const cases[] = {
-        {L"productID", 0x7E03E6CE},
-        {kSoapEnvelopeNamespace, 0x5D3574E2},
-        {L"Envelope", 0xDBE6009E},
-        {L"Header", 0xAF4DFFC9},
-        {L"Body", 0x0026168E},
-        {L"", 0},
+        {L"productID", 0x7E03E6CE}, {kSoapEnvelopeNamespace, 0x5D3574E2},
+        {L"Envelope", 0xDBE6009E},  {L"Header", 0xAF4DFFC9},
+        {L"Body", 0x0026168E},      {L"", 0},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(c.hash, NameHash(c.name, static_cast<int>(wcslen(c.name)))) << testing::PrintToString(std::wstring(c.name));
+        EXPECT_EQ(c.hash, NameHash(c.name, static_cast<int>(wcslen(c.name))))
+            << testing::PrintToString(std::wstring(c.name));
     EXPECT_TRUE(NamesEqual(L"Body", 4, L"Body", 4));
     EXPECT_FALSE(NamesEqual(L"Body", 4, L"body", 4));
     EXPECT_FALSE(NamesEqual(L"Body", 4, L"Bod", 3));

@@ -5,7 +5,8 @@
 
 namespace {
 
-const std::string kStart = "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body><soap:Fault>";
+const std::string kStart =
+    "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body><soap:Fault>";
 const std::string kEnd = "</soap:Fault></soap:Body></soap:Envelope>";
 
 struct FaultCase {
@@ -28,30 +29,47 @@ HRESULT ReadFault(const std::string& envelope, FaultRecord& record, ISAXXMLReade
 TEST(FaultReader, Table)
 {
     const FaultCase cases[] = {
-        {"client", kStart + "<faultcode>soap:Client</faultcode><faultstring>Bad</faultstring>" + kEnd, S_OK, 300, L"Client", L"Bad", L""},
-        {"server, white space first", kStart + "<faultcode>\n  soap:Server</faultcode>" + kEnd, S_OK, 400, L"Server", L"", L""},
-        {"version mismatch", kStart + "<faultcode>soap:VersionMismatch</faultcode>" + kEnd, S_OK, 100, L"VersionMismatch", L"", L""},
-        {"must understand", kStart + "<faultcode>soap:MustUnderstand</faultcode>" + kEnd, S_OK, 200, L"MustUnderstand", L"", L""},
+        {"client", kStart + "<faultcode>soap:Client</faultcode><faultstring>Bad</faultstring>" + kEnd, S_OK, 300,
+         L"Client", L"Bad", L""},
+        {"server, white space first", kStart + "<faultcode>\n  soap:Server</faultcode>" + kEnd, S_OK, 400, L"Server",
+         L"", L""},
+        {"version mismatch", kStart + "<faultcode>soap:VersionMismatch</faultcode>" + kEnd, S_OK, 100,
+         L"VersionMismatch", L"", L""},
+        {"must understand", kStart + "<faultcode>soap:MustUnderstand</faultcode>" + kEnd, S_OK, 200, L"MustUnderstand",
+         L"", L""},
         {"unknown code", kStart + "<faultcode>soap:Other</faultcode>" + kEnd, S_OK, 0, L"Other", L"", L""},
-        {"trailing space is no code", kStart + "<faultcode>soap:Client </faultcode>" + kEnd, S_OK, 0, L"Client ", L"", L""},
+        {"trailing space is no code", kStart + "<faultcode>soap:Client </faultcode>" + kEnd, S_OK, 0, L"Client ", L"",
+         L""},
         {"other prefix", kStart + "<faultcode>env:Server</faultcode>" + kEnd, E_FAIL, 0, L"", L"", L""},
         {"no prefix", kStart + "<faultcode>Server</faultcode>" + kEnd, E_FAIL, 0, L"", L"", L""},
-        {"faultstring first", kStart + "<faultstring>Why</faultstring><faultcode>soap:Client</faultcode>" + kEnd, S_OK, 300, L"", L"Why", L""},
-        {"detail markup", kStart + "<faultcode>soap:Server</faultcode><detail><e:Info xmlns:e=\"urn:e\" n=\"1\">x</e:Info></detail>" + kEnd,
+        {"faultstring first", kStart + "<faultstring>Why</faultstring><faultcode>soap:Client</faultcode>" + kEnd, S_OK,
+         300, L"", L"Why", L""},
+        {"detail markup",
+         kStart + "<faultcode>soap:Server</faultcode><detail><e:Info xmlns:e=\"urn:e\" n=\"1\">x</e:Info></detail>" +
+             kEnd,
          S_OK, 400, L"Server", L"", L"<e:Info n=\"1\">x</e:Info>"},
         {"unknown element after faultcode skipped",
-         kStart + "<faultcode>soap:Client</faultcode><faultstring>s</faultstring><extra><faultstring>no</faultstring></extra>" + kEnd,
+         kStart +
+             "<faultcode>soap:Client</faultcode><faultstring>s</faultstring><extra><faultstring>no</faultstring></"
+             "extra>" +
+             kEnd,
          S_OK, 300, L"Client", L"s", L""},
-        {"unknown element first", kStart + "<extra/><faultcode>soap:Client</faultcode>" + kEnd, E_FAIL, 0, L"", L"", L""},
-        {"second faultcode", kStart + "<faultcode>soap:Client</faultcode><faultcode>soap:Server</faultcode>" + kEnd, E_FAIL, 300, L"Client", L"", L""},
-        {"second faultstring", kStart + "<faultstring>a</faultstring><faultstring>b</faultstring>" + kEnd, E_FAIL, 0, L"", L"a", L""},
+        {"unknown element first", kStart + "<extra/><faultcode>soap:Client</faultcode>" + kEnd, E_FAIL, 0, L"", L"",
+         L""},
+        {"second faultcode", kStart + "<faultcode>soap:Client</faultcode><faultcode>soap:Server</faultcode>" + kEnd,
+         E_FAIL, 300, L"Client", L"", L""},
+        {"second faultstring", kStart + "<faultstring>a</faultstring><faultstring>b</faultstring>" + kEnd, E_FAIL, 0,
+         L"", L"a", L""},
         {"Header before Body",
          "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Header/><soap:Body><soap:Fault>"
-         "<faultcode>soap:Client</faultcode>" + kEnd, E_FAIL, 0, L"", L"", L""},
+         "<faultcode>soap:Client</faultcode>" +
+             kEnd,
+         E_FAIL, 0, L"", L"", L""},
         {"Fault outside the envelope namespace",
          "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body><Fault>" + kEnd.substr(13),
          E_FAIL, 0, L"", L"", L""},
-        {"SOAP 1.2", "<e:Envelope xmlns:e=\"http://www.w3.org/2003/05/soap-envelope\"><e:Body/></e:Envelope>", E_FAIL, 0, L"", L"", L""},
+        {"SOAP 1.2", "<e:Envelope xmlns:e=\"http://www.w3.org/2003/05/soap-envelope\"><e:Body/></e:Envelope>", E_FAIL,
+         0, L"", L"", L""},
     };
     for (const FaultCase& c : cases) {
         FaultRecord record;

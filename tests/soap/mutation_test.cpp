@@ -20,10 +20,9 @@ const std::string kAnswer =
     "<soap:Body><GetVersionInfoResponse xmlns=\"http://tempuri.org/\"><GetVersionInfoResult>"
     "&lt;main&gt;1&lt;/main&gt;&lt;minor&gt;1&lt;/minor&gt;&lt;url&gt;http://x/&lt;/url&gt;"
     "</GetVersionInfoResult></GetVersionInfoResponse></soap:Body></soap:Envelope>";
-const std::string kNilAnswer =
-    "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\" "
-    "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"><soap:Body><R>"
-    "<GetVersionInfoResult xsi:nil=\"true\"/></R></soap:Body></soap:Envelope>";
+const std::string kNilAnswer = "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+                               "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"><soap:Body><R>"
+                               "<GetVersionInfoResult xsi:nil=\"true\"/></R></soap:Body></soap:Envelope>";
 const std::string kFault =
     "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
     "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body><soap:Fault>"
@@ -94,7 +93,9 @@ std::string Mutate(const std::string& seed, uint32_t n)
         switch (random.Below(5)) {
         case 0: return Utf16(text, true);
         case 1: return Utf16(text, false);
-        case 2: return "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>" + text.substr(text.find("?>") == std::string::npos ? 0 : text.find("?>") + 2) ;
+        case 2:
+            return "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>" +
+                   text.substr(text.find("?>") == std::string::npos ? 0 : text.find("?>") + 2);
         case 3: return "<?xml version=\"1.0\" encoding=\"utf-16\"?>" + text;
         default: return "<?xml version=\"1.0\" encoding=\"x-unknown\"?>" + text;
         }

@@ -22,7 +22,7 @@ TEST(EscapeUrl, Table)
         {L"http://h/%41~!'()*-._", L"http://h/%41~!'()*-._"},
         {L"http://h/a@b=c;d", L"http://h/a%40b%3dc%3bd"},
         {L"http://h/\x01\x7f", L"http://h/%01%7f"},
-        {L"http://h/p?q=a b&\u00e9", L"http://h/p?q=a b&\u00e9"},   // nothing after "?" is escaped
+        {L"http://h/p?q=a b&\u00e9", L"http://h/p?q=a b&\u00e9"}, // nothing after "?" is escaped
         {L"http://h/p#a b?c", L"http://h/p#a b?c"},
         // UTF-16 as the system's converter reads it: a pair is one character,
         // an unpaired surrogate becomes U+FFFD (before and after the "?").
@@ -55,8 +55,8 @@ TEST(EscapeUrl, MustFitWithItsTerminator)
 TEST(EscapeUrl, AgreesWithTheSystemConverter)
 {
     const auto systemUtf8 = [](const std::wstring& text) {
-        const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                             nullptr, nullptr);
+        const int size =
+            WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
         std::string bytes(static_cast<size_t>(size), '\0');
         WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
                             nullptr);
@@ -104,7 +104,8 @@ TEST(Split, Table)
 {
     const SplitCase cases[] = {
         {L"http://127.0.0.1:8731/Service.asmx", true, L"http", 2, L"127.0.0.1", 8731, L"/Service.asmx", L"", L"", L""},
-        {L"http://updates.example.com/Service.asmx", true, L"http", 2, L"updates.example.com", 80, L"/Service.asmx", L"", L"", L""},
+        {L"http://updates.example.com/Service.asmx", true, L"http", 2, L"updates.example.com", 80, L"/Service.asmx",
+         L"", L"", L""},
         {L"HTTPS://h/s", true, L"HTTPS", 3, L"h", 443, L"/s", L"", L"", L""},
         {L"https://h:8443", true, L"https", 3, L"h", 8443, L"", L"", L"", L""},
         {L"http://h/s?x=1#f", true, L"http", 2, L"h", 80, L"/s", L"?x=1#f", L"", L""},

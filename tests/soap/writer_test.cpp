@@ -23,9 +23,11 @@ struct Record {
 constexpr ULONG kDocLiteral = SoapFlag::kDocument | SoapFlag::kLiteral;
 constexpr ULONG kIn = SoapFlag::kIn | kDocLiteral;
 
-#define ENTRY(name, type, flags, field) \
-    {NameHash(L##name, sizeof(name) - 1), name, L##name, sizeof(name) - 1, type, flags, \
-     static_cast<int>(offsetof(Record, field)), nullptr, nullptr, -1, 0, nullptr, nullptr, 0}
+#define ENTRY(name, type, flags, field)                                                                                \
+    {                                                                                                                  \
+        NameHash(L##name, sizeof(name) - 1), name, L##name, sizeof(name) - 1, type, flags,                             \
+            static_cast<int>(offsetof(Record, field)), nullptr, nullptr, -1, 0, nullptr, nullptr, 0                    \
+    }
 const DescriptorEntry kEntries[] = {
     ENTRY("number", SoapType::kInt, kIn, number),
     ENTRY("text", SoapType::kString, kIn, text),
@@ -41,14 +43,40 @@ const DescriptorEntry kOutHeaders[] = {
 
 Descriptor Operation(ULONG callFlags)
 {
-    return {NameHash(L"DoResponse", 10), "Do", L"DoResponse", 2, 10, SoapKind::kOperation, kEntries,
-            sizeof(Record), 1, -1, callFlags, NameHash(L"urn:x", 5), "urn:x", L"urn:x", 5};
+    return {NameHash(L"DoResponse", 10),
+            "Do",
+            L"DoResponse",
+            2,
+            10,
+            SoapKind::kOperation,
+            kEntries,
+            sizeof(Record),
+            1,
+            -1,
+            callFlags,
+            NameHash(L"urn:x", 5),
+            "urn:x",
+            L"urn:x",
+            5};
 }
 
 Descriptor Headers(const DescriptorEntry* entries)
 {
-    return {NameHash(L"DoResponse", 10), "Do", L"DoResponse", 2, 10, SoapKind::kHeaderList, entries,
-            0, 0, -1, kDocLiteral | SoapFlag::kWrapped, NameHash(L"urn:x", 5), "urn:x", L"urn:x", 5};
+    return {NameHash(L"DoResponse", 10),
+            "Do",
+            L"DoResponse",
+            2,
+            10,
+            SoapKind::kHeaderList,
+            entries,
+            0,
+            0,
+            -1,
+            kDocLiteral | SoapFlag::kWrapped,
+            NameHash(L"urn:x", 5),
+            "urn:x",
+            L"urn:x",
+            5};
 }
 
 std::string Write(ULONG callFlags, const DescriptorEntry* headerEntries, void* headerObject = nullptr)
@@ -68,10 +96,11 @@ std::string Write(ULONG callFlags, const DescriptorEntry* headerEntries, void* h
 
 TEST(WriteRequest, DocumentLiteralInWrapper)
 {
-    EXPECT_EQ(std::string(kEnvelopeStart) +
-                  "<soap:Body><Do xmlns=\"urn:x\"><number>-42</number>"
-                  "<text>a&lt;b &#x00E9;&#x01F600;\"q\"</text><missing xsi:nil=\"1\"/></Do></soap:Body></soap:Envelope>",
-              Write(kDocLiteral | SoapFlag::kWrapped, kOutHeaders));
+    EXPECT_EQ(
+        std::string(kEnvelopeStart) +
+            "<soap:Body><Do xmlns=\"urn:x\"><number>-42</number>"
+            "<text>a&lt;b &#x00E9;&#x01F600;\"q\"</text><missing xsi:nil=\"1\"/></Do></soap:Body></soap:Envelope>",
+        Write(kDocLiteral | SoapFlag::kWrapped, kOutHeaders));
     // The envelope's opening is 227 bytes, whatever the operation's framing.
     for (const ULONG framing : {kDocLiteral | SoapFlag::kWrapped, SoapFlag::kRpc | SoapFlag::kEncoded})
         EXPECT_EQ(227u, Write(framing, kOutHeaders).find("<soap:Body")) << framing;
@@ -79,11 +108,12 @@ TEST(WriteRequest, DocumentLiteralInWrapper)
 
 TEST(WriteRequest, RpcEncodedFramingWinsOverWrapper)
 {
-    EXPECT_EQ(std::string(kEnvelopeStart) +
-                  "<soap:Body soap:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\">"
-                  "<snp:Do xmlns:snp=\"urn:x\"><number>-42</number>"
-                  "<text>a&lt;b &#x00E9;&#x01F600;\"q\"</text><missing xsi:nil=\"1\"/></snp:Do></soap:Body></soap:Envelope>",
-              Write(SoapFlag::kRpc | SoapFlag::kEncoded | SoapFlag::kWrapped, kOutHeaders));
+    EXPECT_EQ(
+        std::string(kEnvelopeStart) +
+            "<soap:Body soap:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\">"
+            "<snp:Do xmlns:snp=\"urn:x\"><number>-42</number>"
+            "<text>a&lt;b &#x00E9;&#x01F600;\"q\"</text><missing xsi:nil=\"1\"/></snp:Do></soap:Body></soap:Envelope>",
+        Write(SoapFlag::kRpc | SoapFlag::kEncoded | SoapFlag::kWrapped, kOutHeaders));
 }
 
 TEST(WriteRequest, InHeadersAreWritten)

@@ -45,16 +45,18 @@ std::u16string Repeat16(const std::u16string& piece, size_t times)
     return text;
 }
 
-const std::string kAnswer =
-    "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-    "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\" "
-    "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"><!-- served --><soap:Body>"
-    "<GetVersionInfoResponse xmlns=\"http://tempuri.org/\"><GetVersionInfoResult>"
-    "&lt;main&gt;1&lt;/main&gt;&#60;url&#x3E;http://x/&lt;/url&gt;"
-    "</GetVersionInfoResult></GetVersionInfoResponse></soap:Body></soap:Envelope>";
+const std::string kAnswer = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+                            "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+                            "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"><!-- served --><soap:Body>"
+                            "<GetVersionInfoResponse xmlns=\"http://tempuri.org/\"><GetVersionInfoResult>"
+                            "&lt;main&gt;1&lt;/main&gt;&#60;url&#x3E;http://x/&lt;/url&gt;"
+                            "</GetVersionInfoResult></GetVersionInfoResponse></soap:Body></soap:Envelope>";
 
 // A document whose element name has `name` in place of "n".
-std::string WithName(const std::string& name) { return "<" + name + " a=\"1\">text</" + name + ">"; }
+std::string WithName(const std::string& name)
+{
+    return "<" + name + " a=\"1\">text</" + name + ">";
+}
 
 struct Case {
     const char* name;

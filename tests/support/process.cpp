@@ -77,12 +77,11 @@ std::wstring TempFolder::MakeFolder(const std::wstring& relative) const
 void CopyFileOrFail(const std::wstring& from, const std::wstring& to)
 {
     if (!::CopyFileW(from.c_str(), to.c_str(), FALSE))
-        ADD_FAILURE() << "cannot copy " << testing::PrintToString(from) << " to "
-                      << testing::PrintToString(to) << ", error " << ::GetLastError();
+        ADD_FAILURE() << "cannot copy " << testing::PrintToString(from) << " to " << testing::PrintToString(to)
+                      << ", error " << ::GetLastError();
 }
 
-RunResult RunExact(const std::wstring& application, const std::wstring& commandLine,
-                   DWORD timeoutMilliseconds)
+RunResult RunExact(const std::wstring& application, const std::wstring& commandLine, DWORD timeoutMilliseconds)
 {
     RunResult result;
     driver::RunningProcess process(application, commandLine);

@@ -40,8 +40,7 @@ struct RunResult {
 // passed, so neither Wine nor a shell re-quotes it) and waits for it. A test
 // that acts while the process runs uses driver::RunningProcess
 // (tools/driver/process_driver.h), which this is built on.
-RunResult RunExact(const std::wstring& application, const std::wstring& commandLine,
-                   DWORD timeoutMilliseconds = 30000);
+RunResult RunExact(const std::wstring& application, const std::wstring& commandLine, DWORD timeoutMilliseconds = 30000);
 
 // Sets an environment variable for this process and the ones it starts,
 // and restores the earlier value when it goes.

@@ -29,12 +29,12 @@ public:
     explicit UpdateServiceControl(unsigned short port = UpdateServicePort());
 
     // Each returns false when the service did not accept the command.
-    bool Reset();                                  // no scripted answers, no records, startup default
-    bool Script(const std::string& answersJson);   // an answer object or an array of them, queued
-    bool SetDefault(const std::string& answerJson);// the answer when the queue is empty
+    bool Reset();                                   // no scripted answers, no records, startup default
+    bool Script(const std::string& answersJson);    // an answer object or an array of them, queued
+    bool SetDefault(const std::string& answerJson); // the answer when the queue is empty
 
-    int RequestCount();                            // -1 when the service cannot be asked
-    std::string Request(int index);                // the exact bytes received, "" when none
+    int RequestCount();             // -1 when the service cannot be asked
+    std::string Request(int index); // the exact bytes received, "" when none
     std::string LastRequest();
     std::string RequestsJson();
 

@@ -44,9 +44,15 @@ TEST(PlaceInWorkArea, MovesOnlyWhatWouldLeaveTheWorkAreaAndCutsATallWindowToIt)
         {"over a window at the right edge", {1100, 100, 1500, 300}, {300, 100}, screen, {980, 150, 1280, 250}},
         {"over a window above the screen", {0, -300, 400, -100}, {200, 100}, screen, {100, 0, 300, 100}},
         {"taller than the work area", screen, {300, 1500}, screen, {490, 0, 790, 1000}},
-        {"wider than the work area: left edge shows", {0, 0, 500, 400}, {600, 100}, {0, 0, 500, 400},
+        {"wider than the work area: left edge shows",
+         {0, 0, 500, 400},
+         {600, 100},
+         {0, 0, 500, 400},
          {0, 150, 600, 250}},
-        {"work area below a top panel", {1280, 0, 2560, 1024}, {400, 1100}, {1280, 40, 2560, 1024},
+        {"work area below a top panel",
+         {1280, 0, 2560, 1024},
+         {400, 1100},
+         {1280, 40, 2560, 1024},
          {1720, 40, 2120, 1024}},
     };
     for (const auto& c : cases) {
@@ -87,7 +93,8 @@ public:
         SkinDialog::OnInitDialog();
         templateFont = FontOf(reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)));
         child = ::CreateWindowExW(0, L"STATIC", L"child", WS_CHILD, 0, 0, 10, 10, m_hWnd, nullptr, nullptr, nullptr);
-        grandchild = ::CreateWindowExW(0, L"STATIC", L"grandchild", WS_CHILD, 0, 0, 5, 5, child, nullptr, nullptr, nullptr);
+        grandchild =
+            ::CreateWindowExW(0, L"STATIC", L"grandchild", WS_CHILD, 0, 0, 5, 5, child, nullptr, nullptr, nullptr);
 
         UpdateFont();
         firstFont = GetFont();

@@ -20,8 +20,14 @@ std::vector<BYTE> MakeBmp(int width, int height, COLORREF color)
     const int stride = (width * 3 + 3) & ~3;
     const uint32_t pixels = static_cast<uint32_t>(stride * height);
     std::vector<BYTE> file(14 + 40 + pixels, 0);
-    auto put16 = [&](size_t at, uint16_t v) { file[at] = BYTE(v); file[at + 1] = BYTE(v >> 8); };
-    auto put32 = [&](size_t at, uint32_t v) { put16(at, uint16_t(v)); put16(at + 2, uint16_t(v >> 16)); };
+    auto put16 = [&](size_t at, uint16_t v) {
+        file[at] = BYTE(v);
+        file[at + 1] = BYTE(v >> 8);
+    };
+    auto put32 = [&](size_t at, uint32_t v) {
+        put16(at, uint16_t(v));
+        put16(at + 2, uint16_t(v >> 16));
+    };
     file[0] = 'B';
     file[1] = 'M';
     put32(2, static_cast<uint32_t>(file.size()));

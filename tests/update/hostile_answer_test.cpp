@@ -22,9 +22,8 @@ namespace {
 using Proxy = Service::CServiceT<CSoapWininetClient>;
 
 const std::string kEnvelope = "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\">";
-const std::string kResultStart = kEnvelope +
-                                 "<soap:Body><GetVersionInfoResponse xmlns=\"http://tempuri.org/\">"
-                                 "<GetVersionInfoResult>";
+const std::string kResultStart = kEnvelope + "<soap:Body><GetVersionInfoResponse xmlns=\"http://tempuri.org/\">"
+                                             "<GetVersionInfoResult>";
 const std::string kResultEnd = "</GetVersionInfoResult></GetVersionInfoResponse></soap:Body></soap:Envelope>";
 const std::string kHeaderStart = kEnvelope + "<soap:Header><h:A xmlns:h=\"urn:h\">";
 const std::string kFaultStart = kEnvelope + "<soap:Body><soap:Fault><faultcode>soap:Server</faultcode><detail>";
@@ -37,8 +36,8 @@ std::string Json(const std::string& ascii)
 // A generated body: `prefix`, `piece` repeated (up to `size` bytes, or
 // without end when `size` is 0), `suffix`; as JSON for the service, with
 // `more` fields of the answer.
-std::string Stream(const std::string& prefix, const std::string& piece, size_t size = 0,
-                   const std::string& suffix = "", const std::string& more = "")
+std::string Stream(const std::string& prefix, const std::string& piece, size_t size = 0, const std::string& suffix = "",
+                   const std::string& more = "")
 {
     std::string json = R"({"stream": {"prefix": )" + Json(prefix) + R"(, "piece": )" + Json(piece);
     if (size)
@@ -56,12 +55,13 @@ SIZE_T PrivateBytes()
 // The most the process's private bytes grew by while this object lived.
 class GrowthWatch {
 public:
-    GrowthWatch() : m_start(PrivateBytes()), m_thread([this] {
-        while (!m_stop) {
-            m_most = std::max<SIZE_T>(m_most, PrivateBytes());
-            ::Sleep(10);
-        }
-    })
+    GrowthWatch()
+        : m_start(PrivateBytes()), m_thread([this] {
+              while (!m_stop) {
+                  m_most = std::max<SIZE_T>(m_most, PrivateBytes());
+                  ::Sleep(10);
+              }
+          })
     {
     }
     ~GrowthWatch() { Stop(); }
@@ -129,8 +129,8 @@ TEST_F(HostileAnswer, BodyWithinTheByteLimitIsRead)
     // A megabyte of answer text, a little under the limit with its envelope.
     for (const char* framing : {"length", "chunked"}) {
         SCOPED_TRACE(framing);
-        const Outcome outcome =
-            Call(Stream(kResultStart, "abcdefgh", 1000000, kResultEnd, std::string(R"(, "framing": ")") + framing + "\""));
+        const Outcome outcome = Call(
+            Stream(kResultStart, "abcdefgh", 1000000, kResultEnd, std::string(R"(, "framing": ")") + framing + "\""));
         EXPECT_EQ(S_OK, outcome.hr);
         EXPECT_EQ(1000000u, outcome.answerLength);
         EXPECT_FALSE(outcome.leftOpen);
@@ -144,7 +144,8 @@ TEST_F(HostileAnswer, BodyPastTheByteLimitFailsAtOnceAndIsNotReadFurther)
         std::string answer;
         ClientError stage;
     } const cases[] = {
-        {"answer text of 2 MB", Stream(kResultStart, "abcdefgh", 2 << 20, kResultEnd), ClientError::ResponseParseFailed},
+        {"answer text of 2 MB", Stream(kResultStart, "abcdefgh", 2 << 20, kResultEnd),
+         ClientError::ResponseParseFailed},
         {"endless answer text, chunked", Stream(kResultStart, "abcdefgh", 0, "", R"(, "framing": "chunked")"),
          ClientError::ResponseParseFailed},
         {"endless answer text, close-delimited", Stream(kResultStart, "abcdefgh", 0, "", R"(, "framing": "close")"),
@@ -211,10 +212,10 @@ TEST_F(HostileAnswer, CutOffOrBrokenInsideACollectedOrSkippedElement)
 {
     const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nConnection: close\r\n\r\n";
     const std::string bodies[] = {
-        kHeaderStart + "<b>",                 // the connection ends inside a skipped Header element
-        kHeaderStart + "<b></c>",             // a wrong end tag there
-        kResultStart + "&lt;main&gt;1",       // the connection ends inside the answer text
-        kResultStart + "<main>1</url>",       // a wrong end tag there
+        kHeaderStart + "<b>",           // the connection ends inside a skipped Header element
+        kHeaderStart + "<b></c>",       // a wrong end tag there
+        kResultStart + "&lt;main&gt;1", // the connection ends inside the answer text
+        kResultStart + "<main>1</url>", // a wrong end tag there
     };
     for (const std::string& body : bodies) {
         SCOPED_TRACE(body);

@@ -19,7 +19,9 @@ const std::string kExpectedBody =
     "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\" "
     "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" "
     "xmlns:soapenc=\"http://schemas.xmlsoap.org/soap/encoding/\">"
-    "<soap:Body><GetVersionInfo xmlns=\"" + kNamespace + "\"><productID>5</productID></GetVersionInfo>"
+    "<soap:Body><GetVersionInfo xmlns=\"" +
+    kNamespace +
+    "\"><productID>5</productID></GetVersionInfo>"
     "</soap:Body></soap:Envelope>";
 
 struct Outcome {
@@ -134,10 +136,13 @@ TEST_F(UpdateService, AnswersThatSucceed)
         {"missing", R"({"missing": true})", std::nullopt},
         {"empty", R"({"result": ""})", L""},
         {"other wrapper", R"({"wrapper": "Answer", "result": "w"})", L"w"},
-        {"extra headers", R"({"header_xml": "<h:A xmlns:h=\"urn:h\"><x>1</x></h:A><h:B xmlns:h=\"urn:h\" soap:mustUnderstand=\"0\"/>", "result": "h"})", L"h"},
+        {"extra headers",
+         R"({"header_xml": "<h:A xmlns:h=\"urn:h\"><x>1</x></h:A><h:B xmlns:h=\"urn:h\" soap:mustUnderstand=\"0\"/>", "result": "h"})",
+         L"h"},
         {"delay within the time-out", R"({"delay": 0.5, "result": "late"})", L"late"},
         {"status 404 with an envelope", R"({"status": 404, "result": "odd"})", L"odd"},
-        {"UTF-16", "{\"encoding\": \"utf-16\", \"result\": " + test::JsonString(L"\u00e9t\u00e9") + "}", L"\u00e9t\u00e9"},
+        {"UTF-16", "{\"encoding\": \"utf-16\", \"result\": " + test::JsonString(L"\u00e9t\u00e9") + "}",
+         L"\u00e9t\u00e9"},
     };
     for (const Case& c : cases) {
         ClientError stage = ClientError::SetupFailed;
@@ -159,12 +164,16 @@ TEST_F(UpdateService, AnswersThatFail)
         {"fault with status 500", R"({"fault": {"code": "soap:Client", "string": "no"}})", ClientError::FaultReturned},
         {"status 500 without a fault", R"({"status": 500, "body": "<html>oops</html>", "content_type": "text/html"})",
          ClientError::FaultUnreadable},
-        {"fault with status 200", R"({"fault": {"code": "soap:Server"}, "status": 200})", ClientError::ResponseParseFailed},
-        {"404 with an HTML body", R"({"status": 404, "body": "<html><body>Not Found</body></html>", "content_type": "text/html"})",
+        {"fault with status 200", R"({"fault": {"code": "soap:Server"}, "status": 200})",
          ClientError::ResponseParseFailed},
-        {"mustUnderstand header", R"({"header_xml": "<h:A xmlns:h=\"urn:h\" soap:mustUnderstand=\"1\"/>", "result": "x"})",
+        {"404 with an HTML body",
+         R"({"status": 404, "body": "<html><body>Not Found</body></html>", "content_type": "text/html"})",
          ClientError::ResponseParseFailed},
-        {"body cut off", R"({"result": "abcdefghijklmnopqrstuvwxyz", "cut_after": 300})", ClientError::ResponseParseFailed},
+        {"mustUnderstand header",
+         R"({"header_xml": "<h:A xmlns:h=\"urn:h\" soap:mustUnderstand=\"1\"/>", "result": "x"})",
+         ClientError::ResponseParseFailed},
+        {"body cut off", R"({"result": "abcdefghijklmnopqrstuvwxyz", "cut_after": 300})",
+         ClientError::ResponseParseFailed},
         // Windows fails the send; Wine reads an empty answer and fails at the parse.
         {"closed without answer", R"({"close": true})", kAnyStage},
     };
@@ -222,8 +231,7 @@ TEST_F(UpdateService, TotalLimitStopsATricklingBody)
 {
     // 1 byte every 0.3 s: each read is within the time-out, the whole would take minutes.
     ClientError stage = ClientError::None;
-    const Outcome outcome =
-        CallOnce(R"({"result": "slow", "trickle": {"interval": 0.3, "bytes": 1}})", &stage, 3000);
+    const Outcome outcome = CallOnce(R"({"result": "slow", "trickle": {"interval": 0.3, "bytes": 1}})", &stage, 3000);
     EXPECT_TRUE(FAILED(outcome.hr));
     EXPECT_EQ(ClientError::ResponseParseFailed, stage);
     EXPECT_GE(outcome.milliseconds, 2900u);
@@ -318,7 +326,8 @@ TEST(ServiceDescriptors, OperationAndHeaderList)
         ULONG flags;
         size_t offset;
     } const entries[] = {
-        {0x7E03E6CE, "productID", 9, SoapType::kInt, kDocLiteralWrapped | SoapFlag::kIn, offsetof(Service::GetVersionInfoRecord, productID)},
+        {0x7E03E6CE, "productID", 9, SoapType::kInt, kDocLiteralWrapped | SoapFlag::kIn,
+         offsetof(Service::GetVersionInfoRecord, productID)},
         {NameHash(L"GetVersionInfoResult", 20), "GetVersionInfoResult", 20, SoapType::kString,
          kDocLiteralWrapped | SoapFlag::kNullable | SoapFlag::kOut,
          offsetof(Service::GetVersionInfoRecord, GetVersionInfoResult)},

@@ -54,8 +54,7 @@ int wmain(int argc, wchar_t** argv)
     {
         soap::ComPtr<ISAXXMLReader> reader;
         Handler handler;
-        if (FAILED(soap::CreateSaxReader(reader.ReleaseAndGetAddress())) ||
-            FAILED(reader->putContentHandler(&handler)))
+        if (FAILED(soap::CreateSaxReader(reader.ReleaseAndGetAddress())) || FAILED(reader->putContentHandler(&handler)))
             return 1;
         const soap::ComPtr<IStream> stream = AnswerStream();
         LARGE_INTEGER frequency, a, b;

@@ -25,7 +25,8 @@ const std::string kResultStart =
     "<GetVersionInfoResponse xmlns=\\\"http://tempuri.org/\\\"><GetVersionInfoResult>";
 const std::string kResultEnd = "</GetVersionInfoResult></GetVersionInfoResponse></soap:Body></soap:Envelope>";
 const std::string kHeaderStart =
-    "<soap:Envelope xmlns:soap=\\\"http://schemas.xmlsoap.org/soap/envelope/\\\"><soap:Header><h:A xmlns:h=\\\"urn:h\\\">";
+    "<soap:Envelope xmlns:soap=\\\"http://schemas.xmlsoap.org/soap/envelope/\\\"><soap:Header><h:A "
+    "xmlns:h=\\\"urn:h\\\">";
 
 // A generated answer body: `megabytes` of `piece` between prefix and suffix,
 // or without end for 0.
@@ -115,10 +116,12 @@ int wmain(int argc, wchar_t** argv)
     // An installation of its own, whose product records instead of showing a window.
     wchar_t temp[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder = std::wstring(temp) + L"launcher memory " + std::to_wstring(::GetCurrentProcessId()) + L"\\";
+    const std::wstring folder =
+        std::wstring(temp) + L"launcher memory " + std::to_wstring(::GetCurrentProcessId()) + L"\\";
     ::CreateDirectoryW(folder.c_str(), nullptr);
     const std::wstring launcher = folder + L"launcher.exe";
-    if (!::CopyFileW(argv[2], launcher.c_str(), FALSE) || !::CopyFileW(argv[3], (folder + L"orlix.bim").c_str(), FALSE)) {
+    if (!::CopyFileW(argv[2], launcher.c_str(), FALSE) ||
+        !::CopyFileW(argv[3], (folder + L"orlix.bim").c_str(), FALSE)) {
         std::fprintf(stderr, "cannot install the launcher in %ls\n", folder.c_str());
         return 1;
     }
@@ -137,7 +140,8 @@ int wmain(int argc, wchar_t** argv)
         {"answer text 64 MB", Stream(kResultStart, "abcdefgh", 64, kResultEnd)},
         {"answer text endless", Stream(kResultStart, "abcdefgh", 0, "")},
         {"answer text endless, chunked", Stream(kResultStart, "abcdefgh", 0, "", R"(, "framing": "chunked")")},
-        {"skipped Header 64 MB", Stream(kHeaderStart, "<b>x</b>", 64, "</h:A></soap:Header><soap:Body/></soap:Envelope>")},
+        {"skipped Header 64 MB",
+         Stream(kHeaderStart, "<b>x</b>", 64, "</h:A></soap:Header><soap:Body/></soap:Envelope>")},
         {"skipped Header endless", Stream(kHeaderStart, "<b>x</b>", 0, "")},
         {"fault endless", Stream("<soap:Envelope xmlns:soap=\\\"http://schemas.xmlsoap.org/soap/envelope/\\\">"
                                  "<soap:Body><soap:Fault><detail>",

@@ -37,14 +37,14 @@ HRESULT ReadRaw(unsigned short port, size_t* bytes)
     // Closed in the reverse of their opening: request, connection, internet.
     const ScopedInternetHandle internet(
         ::InternetOpenW(L"VCSoapClient", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    const ScopedInternetHandle connection(internet ? ::InternetConnectW(internet.get(), L"127.0.0.1", port, nullptr,
-                                                                        nullptr, INTERNET_SERVICE_HTTP, 0, 0)
-                                                   : nullptr);
+    const ScopedInternetHandle connection(
+        internet ? ::InternetConnectW(internet.get(), L"127.0.0.1", port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0)
+                 : nullptr);
     const wchar_t* types[] = {L"text/*", nullptr};
-    const ScopedInternetHandle request(connection ? ::HttpOpenRequestW(connection.get(), L"POST", L"/Service.asmx",
-                                                                       L"HTTP/1.0", nullptr, types,
-                                                                       INTERNET_FLAG_NO_UI, 0)
-                                                  : nullptr);
+    const ScopedInternetHandle request(connection
+                                           ? ::HttpOpenRequestW(connection.get(), L"POST", L"/Service.asmx",
+                                                                L"HTTP/1.0", nullptr, types, INTERNET_FLAG_NO_UI, 0)
+                                           : nullptr);
     const wchar_t headers[] = L"SOAPAction: \"http://tempuri.org/GetVersionInfo\"\r\n";
     HRESULT hr = E_FAIL;
     *bytes = 0;
@@ -86,7 +86,8 @@ private:
     {
         m_offset = 0;
         if (m_part == 0)
-            m_current = "<?xml version=\"1.0\" encoding=\"utf-8\"?><soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Header><P>";
+            m_current = "<?xml version=\"1.0\" encoding=\"utf-8\"?><soap:Envelope "
+                        "xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Header><P>";
         else if (m_part <= m_pieces)
             m_current = "<p>" + std::string(1017, 'x') + "</p>";
         else if (m_part == m_pieces + 1)
@@ -165,8 +166,8 @@ int wmain(int argc, wchar_t** argv)
     for (int i = 0; i < calls; ++i)
         failures += FAILED(CallOnce(url, nullptr));
     const double seconds = static_cast<double>(::GetTickCount64() - start) / 1000.0;
-    std::printf("typical answer: %d calls in %.2f s = %.1f calls/s (%d failed), a new proxy per call\n", calls,
-                seconds, calls / seconds, failures);
+    std::printf("typical answer: %d calls in %.2f s = %.1f calls/s (%d failed), a new proxy per call\n", calls, seconds,
+                calls / seconds, failures);
     const Memory base = PeakMemory();
     std::printf("peak after typical calls: working set %.1f MB, pagefile %.1f MB\n", base.peakWorkingSetMb,
                 base.peakPagefileMb);

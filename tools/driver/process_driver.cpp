@@ -11,8 +11,8 @@ RunningProcess::RunningProcess(const std::wstring& application, const std::wstri
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
-    if (::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                         &startup, &info)) {
+    if (::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                         &info)) {
         const ScopedKernelHandle thread(info.hThread);
         m_process.reset(info.hProcess);
         m_id = info.dwProcessId;
@@ -57,7 +57,8 @@ BOOL CALLBACK FindProcessDialog(HWND window, LPARAM param)
     ::GetWindowThreadProcessId(window, &owner);
     wchar_t className[64] = {};
     ::GetClassNameW(window, className, 64);
-    if ((search->processId == 0 || owner == search->processId) && ::IsWindowVisible(window) && std::wstring(className) == L"#32770") {
+    if ((search->processId == 0 || owner == search->processId) && ::IsWindowVisible(window) &&
+        std::wstring(className) == L"#32770") {
         search->found = window;
         return FALSE;
     }

@@ -125,13 +125,17 @@ struct Progress {
     volatile LONG finished;
 };
 
-std::wstring ProgressName(DWORD fuzzerId) { return L"Local\\answer-fuzzer-" + std::to_wstring(fuzzerId); }
+std::wstring ProgressName(DWORD fuzzerId)
+{
+    return L"Local\\answer-fuzzer-" + std::to_wstring(fuzzerId);
+}
 
 // The worker: cases [first, last) of `seed`, its progress in shared memory.
 int Work(const std::vector<std::string>& seeds, uint32_t seed, LONG first, LONG last, DWORD fuzzerId)
 {
     const ScopedKernelHandle mapping(::OpenFileMappingW(FILE_MAP_WRITE, FALSE, ProgressName(fuzzerId).c_str()));
-    auto* progress = mapping ? static_cast<Progress*>(::MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0)) : nullptr;
+    auto* progress =
+        mapping ? static_cast<Progress*>(::MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0)) : nullptr;
     if (!progress || seeds.empty())
         return 2;
     double settled = 0;
@@ -264,7 +268,8 @@ int Fuzz(const Options& options, const std::vector<std::string>& seeds)
     const ScopedKernelHandle mapping(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                                           sizeof(Progress),
                                                           ProgressName(::GetCurrentProcessId()).c_str()));
-    auto* progress = mapping ? static_cast<Progress*>(::MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0)) : nullptr;
+    auto* progress =
+        mapping ? static_cast<Progress*>(::MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0)) : nullptr;
     if (!progress)
         return 2;
     const ULONGLONG begin = ::GetTickCount64();
@@ -281,16 +286,16 @@ int Fuzz(const Options& options, const std::vector<std::string>& seeds)
         }
         ++failures;
         const uint32_t number = static_cast<uint32_t>(stopped);
-        const std::wstring file = options.out + L"\\failure-" + std::to_wstring(options.seed) + L"-" +
-                                  std::to_wstring(number) + L".http";
+        const std::wstring file =
+            options.out + L"\\failure-" + std::to_wstring(options.seed) + L"-" + std::to_wstring(number) + L".http";
         WriteFile(file, fuzz::MutateAnswer(seeds[number % seeds.size()], options.seed, number));
         std::printf("case %ld: %s, written to %ls\n", static_cast<long>(stopped), why, file.c_str());
         std::fflush(stdout);
         next = stopped + 1;
     }
     const double seconds = (::GetTickCount64() - begin) / 1000.0;
-    std::printf("%ld cases of seed %u in %.1f s (%.0f a minute), %ld failed\n", static_cast<long>(next),
-                options.seed, seconds, next / seconds * 60, static_cast<long>(failures));
+    std::printf("%ld cases of seed %u in %.1f s (%.0f a minute), %ld failed\n", static_cast<long>(next), options.seed,
+                seconds, next / seconds * 60, static_cast<long>(failures));
     ::UnmapViewOfFile(progress);
     return failures ? 1 : 0;
 }

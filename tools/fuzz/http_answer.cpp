@@ -88,9 +88,7 @@ HttpAnswer ReadHttpAnswer(const std::string& raw, unsigned split)
     }
     const std::string& rest = head.rest;
     switch (framing) {
-    case Framing::Length:
-        answer.body = length < 0 ? std::string() : rest.substr(0, static_cast<size_t>(length));
-        break;
+    case Framing::Length: answer.body = length < 0 ? std::string() : rest.substr(0, static_cast<size_t>(length)); break;
     case Framing::Close:
         answer.body = rest;
         // A close-delimited body arrives as the network delivers it.

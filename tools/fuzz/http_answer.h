@@ -12,11 +12,11 @@ namespace fuzz {
 enum class Framing { Length, Chunked, Close };
 
 struct HttpAnswer {
-    bool received = false;       // a status line (or none at all) and the end of the headers came
-    int status = 0;              // 0 when the answer has no status line
-    std::string body;            // without its framing
-    std::vector<size_t> reads;   // the most bytes each read hands on, in order; later reads take any size
-    bool breaksOff = false;      // the body ends with a failing read (a chunk cut off or unreadable)
+    bool received = false;     // a status line (or none at all) and the end of the headers came
+    int status = 0;            // 0 when the answer has no status line
+    std::string body;          // without its framing
+    std::vector<size_t> reads; // the most bytes each read hands on, in order; later reads take any size
+    bool breaksOff = false;    // the body ends with a failing read (a chunk cut off or unreadable)
 };
 
 // Reads `raw` (status line, header lines, empty line, body). `split` varies

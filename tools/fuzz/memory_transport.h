@@ -20,8 +20,8 @@ private:
     const CCallDeadline* m_deadline = nullptr; // not owned
     ULONGLONG m_byteLimit = 0;
     size_t m_offset = 0;
-    size_t m_readIndex = 0;   // in m_answer->reads
-    size_t m_leftInRead = 0;  // bytes the current network read still holds
+    size_t m_readIndex = 0;  // in m_answer->reads
+    size_t m_leftInRead = 0; // bytes the current network read still holds
     bool m_failed = false;
 };
 

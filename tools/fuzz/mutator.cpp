@@ -135,8 +135,8 @@ void MutateBody(std::string& body, Random& random)
         break;
     }
     case 10: { // another encoding, declared or not
-        static const char* const kEncodings[] = {"utf-16", "iso-8859-1", "windows-1252", "us-ascii", "utf-7",
-                                                 "shift_jis", "ucs-4", "ebcdic-cp-us", "x-unknown"};
+        static const char* const kEncodings[] = {"utf-16",    "iso-8859-1", "windows-1252", "us-ascii", "utf-7",
+                                                 "shift_jis", "ucs-4",      "ebcdic-cp-us", "x-unknown"};
         const std::string plain = WithoutDeclaration(body);
         switch (random.Below(4)) {
         case 0: body = ToUtf16(Declaration("utf-16") + plain, true, true); break;
@@ -147,14 +147,18 @@ void MutateBody(std::string& body, Random& random)
         break;
     }
     case 11: { // a document type, a comment or a CDATA section
-        static const char* const kInserts[] = {"<!DOCTYPE a [<!ENTITY e \"x\">]>", "<!-- c -->", "<![CDATA[<x>]]>",
-                                               "<!", "<![CDATA[", "<!--"};
+        static const char* const kInserts[] = {
+            "<!DOCTYPE a [<!ENTITY e \"x\">]>", "<!-- c -->", "<![CDATA[<x>]]>", "<!", "<![CDATA[", "<!--"};
         body.insert(Pick(Positions(body, ">"), random, 0), kInserts[random.Below(6)]);
         break;
     }
     case 12: { // a short body that is not XML
-        static const char* const kBodies[] = {"HTTP/1.1 500 oops garbage garbage garbage garbage", "garbage",
-                                              "\xFF\xFE\x01", "{\"version\": \"1.1.1.1\"}", "\0\0\0<", ""};
+        static const char* const kBodies[] = {"HTTP/1.1 500 oops garbage garbage garbage garbage",
+                                              "garbage",
+                                              "\xFF\xFE\x01",
+                                              "{\"version\": \"1.1.1.1\"}",
+                                              "\0\0\0<",
+                                              ""};
         body = kBodies[random.Below(6)];
         if (random.Below(2))
             for (size_t i = 0, n = random.Below(64); i < n; ++i)
@@ -206,8 +210,12 @@ void MutateFraming(AnswerParts& parts, Random& random)
         parts.lengthError = static_cast<long>(random.Below(200)) - 100;
         break;
     case 2: { // another status
-        static const char* const kLines[] = {"HTTP/1.1 500 Internal Server Error", "HTTP/1.1 200 OK", "HTTP/1.0 404 Not Found",
-                                             "HTTP/1.1 0 Zero", "HTTP/1.1 500", "HTTP/1.1 302 Found"};
+        static const char* const kLines[] = {"HTTP/1.1 500 Internal Server Error",
+                                             "HTTP/1.1 200 OK",
+                                             "HTTP/1.0 404 Not Found",
+                                             "HTTP/1.1 0 Zero",
+                                             "HTTP/1.1 500",
+                                             "HTTP/1.1 302 Found"};
         parts.statusLine = kLines[random.Below(6)];
         break;
     }

@@ -44,7 +44,8 @@ void Report(const std::wstring& outFile, int result)
         ::WriteFile(out, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     if (outFile.empty())
         return;
-    HANDLE file = ::CreateFileW(outFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        ::CreateFileW(outFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return;
     const ScopedKernelHandle owned(file);

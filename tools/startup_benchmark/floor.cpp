@@ -35,8 +35,7 @@ void AskTheService()
     if (!::InternetCrackUrlW(kUpdateServiceUrl, 0, 0, &url))
         return;
     // Closed in the reverse of their opening: request, connection, internet.
-    const ScopedInternetHandle internet(
-        ::InternetOpenW(L"Floor", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    const ScopedInternetHandle internet(::InternetOpenW(L"Floor", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     const ScopedInternetHandle connection(
         ::InternetConnectW(internet.get(), host, url.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
     const DWORD flags = INTERNET_FLAG_NO_UI | INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_COOKIES |
@@ -84,10 +83,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     // The launcher imports these DLLs as well: referenced, so the floor pays
     // for loading them alike.
-    const void* volatile sameImports[] = {reinterpret_cast<const void*>(&::ShellExecuteW),
-                                          reinterpret_cast<const void*>(&::MessageBoxW),
-                                          reinterpret_cast<const void*>(&::DeleteObject),
-                                          reinterpret_cast<const void*>(&::SysFreeString)};
+    const void* volatile sameImports[] = {
+        reinterpret_cast<const void*>(&::ShellExecuteW), reinterpret_cast<const void*>(&::MessageBoxW),
+        reinterpret_cast<const void*>(&::DeleteObject), reinterpret_cast<const void*>(&::SysFreeString)};
     (void)sameImports;
 
     const ScopedGdiplus gdiplus; // shut down last, after COM

@@ -71,8 +71,8 @@ Summary Summarize(std::vector<double> samples)
 
 void Print(const char* what, const Summary& s, size_t runs)
 {
-    std::printf("%-44s median %8.1f ms  min %8.1f  max %8.1f  (%zu runs)\n", what, s.median, s.minimum,
-                s.maximum, runs);
+    std::printf("%-44s median %8.1f ms  min %8.1f  max %8.1f  (%zu runs)\n", what, s.median, s.minimum, s.maximum,
+                runs);
 }
 
 } // namespace
