@@ -260,11 +260,11 @@ protected:
                 ADD_FAILURE() << "cannot read the launcher's memory";
                 break;
             }
-            const double mb = counters.WorkingSetSize / 1048576.0;
+            const double mb = static_cast<double>(counters.WorkingSetSize) / 1048576.0;
             if (sample == 0)
                 memory.atBox = mb;
             memory.mostWhileOpen = std::max(memory.mostWhileOpen, mb);
-            memory.peak = counters.PeakWorkingSetSize / 1048576.0;
+            memory.peak = static_cast<double>(counters.PeakWorkingSetSize) / 1048576.0;
         }
         return memory;
     }

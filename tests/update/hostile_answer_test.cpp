@@ -71,7 +71,7 @@ public:
     double Megabytes()
     {
         Stop();
-        return m_most > m_start ? (m_most - m_start) / 1048576.0 : 0;
+        return m_most > m_start ? static_cast<double>(m_most - m_start) / 1048576.0 : 0;
     }
 
 private:

@@ -53,6 +53,11 @@ struct Result {
     double boxMb = 0; // the working set when the box showed
 };
 
+double Megabytes(SIZE_T bytes)
+{
+    return static_cast<double>(bytes) / 1048576.0;
+}
+
 PROCESS_MEMORY_COUNTERS Counters(HANDLE process)
 {
     PROCESS_MEMORY_COUNTERS counters = {};
@@ -81,7 +86,7 @@ Result RunLauncher(const std::wstring& launcher, DWORD holdMs)
             result.ended = true;
             break;
         }
-        const double peak = Counters(handle).PeakWorkingSetSize / 1048576.0;
+        const double peak = Megabytes(Counters(handle).PeakWorkingSetSize);
         if (peak > result.peakMb)
             result.peakMb = peak;
         dialog = driver::WaitForDialog(process.Id(), 25);
@@ -89,9 +94,9 @@ Result RunLauncher(const std::wstring& launcher, DWORD holdMs)
     result.seconds = static_cast<double>(::GetTickCount64() - begin) / 1000.0;
     if (dialog) {
         result.box = true;
-        result.boxMb = Counters(handle).WorkingSetSize / 1048576.0;
+        result.boxMb = Megabytes(Counters(handle).WorkingSetSize);
         ::Sleep(holdMs);
-        const double peak = Counters(handle).PeakWorkingSetSize / 1048576.0;
+        const double peak = Megabytes(Counters(handle).PeakWorkingSetSize);
         if (peak > result.peakMb)
             result.peakMb = peak;
         // "No" for the question, "Close" for the error box: both end it.

@@ -97,7 +97,7 @@ double PeakWorkingSetMb()
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof counters;
     return ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters)
-               ? counters.PeakWorkingSetSize / 1048576.0
+               ? static_cast<double>(counters.PeakWorkingSetSize) / 1048576.0
                : 0;
 }
 
@@ -293,7 +293,7 @@ int Fuzz(const Options& options, const std::vector<std::string>& seeds)
         std::fflush(stdout);
         next = stopped + 1;
     }
-    const double seconds = (::GetTickCount64() - begin) / 1000.0;
+    const double seconds = static_cast<double>(::GetTickCount64() - begin) / 1000.0;
     std::printf("%ld cases of seed %u in %.1f s (%.0f a minute), %ld failed\n", static_cast<long>(next), options.seed,
                 seconds, next / seconds * 60, static_cast<long>(failures));
     ::UnmapViewOfFile(progress);
