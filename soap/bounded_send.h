@@ -15,7 +15,7 @@ enum class SendOutcome {
 // What the process may grow by while a send runs: its own allocations are a
 // few kilobytes (an HTTPS handshake under Wine, about 1.3 MB), while response
 // header lines sent without end grow it by megabytes a second.
-constexpr SIZE_T kSendMemoryBudget = 16 * 1024 * 1024;
+constexpr SIZE_T kSendMemoryBudget = SIZE_T{16} * 1024 * 1024;
 
 // How long a send cut off may take to return before it is left to its thread.
 constexpr DWORD kCutSendGrace = 2000;

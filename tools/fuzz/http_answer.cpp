@@ -75,7 +75,9 @@ HttpAnswer ReadHttpAnswer(const std::string& raw, unsigned split)
         return answer; // the send waits for the rest of the headers, then fails
     answer.received = true;
     const size_t space = head.statusLine.find(' ');
-    answer.status = space == std::string::npos ? 0 : std::atoi(head.statusLine.c_str() + space + 1);
+    answer.status = space == std::string::npos
+                        ? 0
+                        : static_cast<int>(std::strtol(head.statusLine.c_str() + space + 1, nullptr, 10));
     Framing framing = Framing::Close;
     long long length = -1;
     for (const auto& header : head.headers) {
@@ -83,7 +85,7 @@ HttpAnswer ReadHttpAnswer(const std::string& raw, unsigned split)
             framing = Framing::Chunked;
         else if (StartsWithNoCase(header.first, "content-length") && framing != Framing::Chunked) {
             framing = Framing::Length;
-            length = std::atoll(header.second.c_str());
+            length = std::strtoll(header.second.c_str(), nullptr, 10);
         }
     }
     const std::string& rest = head.rest;
